@@ -1,0 +1,1 @@
+#include "driver/hook_runner.h"

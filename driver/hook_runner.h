@@ -1,0 +1,36 @@
+// The hook runners play the host: they start one hook subcommand of the kiv
+// tool against a sandbox home, hand it the hook payload and collect its result.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <source_location>
+#include <string>
+#include <string_view>
+
+namespace driver {
+
+struct HookRun {
+  std::string stdout_text;  // decoded lossily as UTF-8, untrimmed
+  std::string stderr_text;  // the same for standard error
+  std::int32_t exit_code = -1;  // -1 when the platform reports no exit code
+};
+
+// {"session_id":"..."}
+std::string hook_check_payload(std::string_view session_id);
+// {"session_id":"...","hook_event_name":"Stop"}
+std::string hook_idle_payload(std::string_view session_id);
+
+HookRun run_hook_check(const std::filesystem::path& home, std::string_view session_id,
+                       std::source_location where = std::source_location::current());
+HookRun run_hook_idle(const std::filesystem::path& home, std::string_view session_id,
+                      std::source_location where = std::source_location::current());
+
+// What both runners share, with the program given, so tests can drive it
+// against small stand-in tools.
+HookRun run_hook(const std::filesystem::path& program, std::string_view subcommand,
+                 std::string_view payload, const std::filesystem::path& home,
+                 std::string_view session_id,
+                 std::source_location where = std::source_location::current());
+
+}  // namespace driver

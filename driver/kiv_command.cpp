@@ -1,0 +1,1 @@
+#include "driver/kiv_command.h"

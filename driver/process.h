@@ -1,0 +1,82 @@
+// Child processes: start a program by absolute path with arguments, environment
+// overrides on top of the inherited environment, and three piped standard
+// streams; write its standard input; wait for it while draining its output.
+// One interface; process-posix.cpp implements it today, process-win32.cpp later.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace driver {
+
+// A configured, unstarted command. The Suite's own environment and working
+// directory are never touched: overrides apply to the child alone.
+class Command {
+ public:
+  explicit Command(std::filesystem::path program) : program_(std::move(program)) {}
+
+  Command& arg(std::string value) {
+    args_.push_back(std::move(value));
+    return *this;
+  }
+  // Sets one variable for the child; a later call for the same name wins.
+  Command& env(std::string name, std::string value);
+
+  const std::filesystem::path& program() const noexcept { return program_; }
+  const std::vector<std::string>& args() const noexcept { return args_; }
+  const std::vector<std::pair<std::string, std::string>>& env_overrides() const noexcept {
+    return env_;
+  }
+
+ private:
+  std::filesystem::path program_;
+  std::vector<std::string> args_;
+  std::vector<std::pair<std::string, std::string>> env_;
+};
+
+struct ProcessOutput {
+  std::optional<std::int32_t> exit_code;  // empty when the child has none (killed by a signal)
+  std::string stdout_bytes;
+  std::string stderr_bytes;
+};
+
+// A running child with all three standard streams piped. Move-only. A child
+// that its owner never waited for is killed and reaped by the destructor, so no
+// process outlives its Child.
+class Child {
+ public:
+  Child(Child&&) noexcept;
+  Child& operator=(Child&&) noexcept;
+  ~Child();
+
+  // Writes every byte to the child's standard input. Throws std::system_error
+  // (never raises SIGPIPE) when the child has closed its end.
+  void write_stdin(std::string_view bytes);
+
+  // Closes standard input, drains standard output and standard error together
+  // to their ends, then waits for the exit without a time limit. Throws
+  // std::system_error when reading or waiting fails.
+  ProcessOutput wait_with_output();
+
+  // Closes every pipe and reaps the child without killing it: used after a
+  // failed write, so the child is gone before its caller fails.
+  void close_and_reap() noexcept;
+
+  struct State;
+
+ private:
+  friend Child spawn(const Command& command);
+  explicit Child(std::unique_ptr<State> state) noexcept;
+  std::unique_ptr<State> state_;
+};
+
+// Starts the command. Throws std::system_error when it cannot be started.
+Child spawn(const Command& command);
+
+}  // namespace driver

@@ -1,0 +1,1 @@
+#include "driver/utf8_lossy.h"
