@@ -83,7 +83,7 @@ const Fault faults[] = {
      "session cache should map session_id to kiv_id, got: "
      R"({"test-session-cache-006":"Cache-Agent"})"},
     {"cache-invalid-utf8", cache,
-     "unexpected error: <home>/.ruz/kivery/.session-cache: not valid UTF-8"},
+     "unexpected error: <home>/.ruz/kivery/.session-cache is not valid UTF-8 at byte offset 23"},
 
     {"deliver-fails", chain,
      "assertion `left == right` failed: deliver should exit 0, stderr: kiv: cannot deliver to "
