@@ -38,7 +38,8 @@ class Fd {
   int get() const noexcept { return fd_; }
   bool is_open() const noexcept { return fd_ >= 0; }
   void reset() noexcept {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+      ::close(fd_);
     fd_ = -1;
   }
 
@@ -53,12 +54,14 @@ struct Pipe {
 
 Pipe make_pipe(const std::filesystem::path& program) {
   int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) != 0) throw process_error(errno, "create pipes for", program);
+  if (::pipe2(ends, O_CLOEXEC) != 0)
+    throw process_error(errno, "create pipes for", program);
   return {Fd(ends[0]), Fd(ends[1])};
 }
 
 void check_spawn_setup(int result, const std::filesystem::path& program) {
-  if (result != 0) throw process_error(result, "start", program);
+  if (result != 0)
+    throw process_error(result, "start", program);
 }
 
 // Puts the child's pipe ends on its standard streams. The pipes themselves are
@@ -121,9 +124,11 @@ std::vector<std::string> child_environment(const Command& command) {
     const std::string_view name = text.substr(0, text.find('='));
     const bool overridden = std::any_of(overrides.begin(), overrides.end(),
                                         [&](const auto& item) { return item.first == name; });
-    if (!overridden) entries.emplace_back(text);
+    if (!overridden)
+      entries.emplace_back(text);
   }
-  for (const auto& [name, value] : overrides) entries.push_back(name + '=' + value);
+  for (const auto& [name, value] : overrides)
+    entries.push_back(name + '=' + value);
   return entries;
 }
 
@@ -136,7 +141,8 @@ std::vector<std::string> child_arguments(const Command& command) {
 std::vector<char*> c_array(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
   pointers.reserve(texts.size() + 1);
-  for (auto& text : texts) pointers.push_back(text.data());
+  for (auto& text : texts)
+    pointers.push_back(text.data());
   pointers.push_back(nullptr);
   return pointers;
 }
@@ -159,7 +165,8 @@ class SigpipeHeldBack {
 
   // Takes the SIGPIPE that a failed write raised, so unblocking does not deliver it.
   void discard_raised() noexcept {
-    if (was_pending_) return;
+    if (was_pending_)
+      return;
     const timespec no_wait{};
     while (::sigtimedwait(&sigpipe_, nullptr, &no_wait) < 0 && errno == EINTR) {
     }
@@ -176,7 +183,8 @@ using Buffer = std::array<char, 64 * 1024>;
 // Reads what poll reported ready; closes the descriptor at its end.
 void read_ready(const pollfd& polled, Fd& fd, std::string& sink, Buffer& buffer,
                 const std::filesystem::path& program) {
-  if (polled.fd < 0 || polled.revents == 0) return;
+  if (polled.fd < 0 || polled.revents == 0)
+    return;
   const ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
   if (count > 0) {
     sink.append(buffer.data(), static_cast<std::size_t>(count));
@@ -204,18 +212,21 @@ namespace {
 std::optional<std::int32_t> reap(Child::State& state) {
   int status = 0;
   while (::waitpid(state.pid, &status, 0) < 0) {
-    if (errno == EINTR) continue;
+    if (errno == EINTR)
+      continue;
     // The pid is no longer ours to wait on, nor to signal.
     state.reaped = true;
     throw process_error(errno, "wait for", state.program);
   }
   state.reaped = true;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFEXITED(status))
+    return WEXITSTATUS(status);
   return std::nullopt;
 }
 
 void reap_quietly(Child::State& state) noexcept {
-  if (state.reaped) return;
+  if (state.reaped)
+    return;
   try {
     reap(state);
   } catch (const std::system_error&) {
@@ -223,7 +234,8 @@ void reap_quietly(Child::State& state) noexcept {
 }
 
 void kill_and_reap(Child::State& state) noexcept {
-  if (!state.reaped) ::kill(state.pid, SIGKILL);
+  if (!state.reaped)
+    ::kill(state.pid, SIGKILL);
   reap_quietly(state);
 }
 
@@ -235,14 +247,16 @@ Child::Child(Child&&) noexcept = default;
 
 Child& Child::operator=(Child&& other) noexcept {
   if (this != &other) {
-    if (state_) kill_and_reap(*state_);
+    if (state_)
+      kill_and_reap(*state_);
     state_ = std::move(other.state_);
   }
   return *this;
 }
 
 Child::~Child() {
-  if (state_) kill_and_reap(*state_);
+  if (state_)
+    kill_and_reap(*state_);
 }
 
 void Child::write_stdin(std::string_view bytes) {
@@ -258,8 +272,10 @@ void Child::write_stdin(std::string_view bytes) {
       continue;
     }
     const int error = errno;
-    if (error == EINTR) continue;
-    if (error == EPIPE) held_back.discard_raised();
+    if (error == EINTR)
+      continue;
+    if (error == EPIPE)
+      held_back.discard_raised();
     throw process_error(error, "write to the standard input of", state.program);
   }
 }
@@ -270,10 +286,11 @@ ProcessOutput Child::wait_with_output() {
   ProcessOutput output;
   Buffer buffer;
   while (state.stdout_fd.is_open() || state.stderr_fd.is_open()) {
-    std::array<pollfd, 2> polled{{{state.stdout_fd.get(), POLLIN, 0},
-                                  {state.stderr_fd.get(), POLLIN, 0}}};
+    std::array<pollfd, 2> polled{
+        {{state.stdout_fd.get(), POLLIN, 0}, {state.stderr_fd.get(), POLLIN, 0}}};
     if (::poll(polled.data(), polled.size(), -1) < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       throw process_error(errno, "read the output of", state.program);
     }
     read_ready(polled[0], state.stdout_fd, output.stdout_bytes, buffer, state.program);
@@ -284,7 +301,8 @@ ProcessOutput Child::wait_with_output() {
 }
 
 void Child::close_and_reap() noexcept {
-  if (!state_) return;
+  if (!state_)
+    return;
   state_->stdin_fd.reset();
   state_->stdout_fd.reset();
   state_->stderr_fd.reset();
@@ -307,7 +325,8 @@ Child spawn(const Command& command) {
   state->program = program;
   const int result = ::posix_spawn(&state->pid, program.c_str(), actions.get(), attributes.get(),
                                    argv.data(), envp.data());
-  if (result != 0) throw process_error(result, "start", program);
+  if (result != 0)
+    throw process_error(result, "start", program);
 
   state->stdin_fd = std::move(in.write_end);
   state->stdout_fd = std::move(out.read_end);
