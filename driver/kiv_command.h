@@ -16,4 +16,7 @@ std::filesystem::path kiv_executable();
 // RUZ_HOME (the home joined with ".ruz") set for the child.
 Command kiv_command(const std::filesystem::path& home);
 
+// The same for any program: what kiv_command and the hook runners build on.
+Command sandbox_command(const std::filesystem::path& program, const std::filesystem::path& home);
+
 }  // namespace driver

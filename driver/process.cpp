@@ -1,1 +1,33 @@
 #include "driver/process.h"
+
+#include <algorithm>
+
+#include "driver/process_error.h"
+
+namespace driver {
+
+Command& Command::env(std::string name, std::string value) {
+  auto same_name = [&](const auto& entry) { return entry.first == name; };
+  if (auto it = std::find_if(env_.begin(), env_.end(), same_name); it != env_.end()) {
+    it->second = std::move(value);
+  } else {
+    env_.emplace_back(std::move(name), std::move(value));
+  }
+  return *this;
+}
+
+std::system_error process_error(int code, std::string_view action,
+                                const std::filesystem::path& program) {
+  std::string message = "cannot ";
+  message += action;
+  message += ' ';
+  message += path_text(program);
+  return std::system_error(code, std::system_category(), message);
+}
+
+std::string path_text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace driver

@@ -40,6 +40,10 @@ class Command {
   std::vector<std::pair<std::string, std::string>> env_;
 };
 
+// A path as the text a Command takes for arguments and variables: UTF-8; on
+// POSIX the path's native bytes, unchanged.
+std::string path_text(const std::filesystem::path& path);
+
 struct ProcessOutput {
   std::optional<std::int32_t> exit_code;  // empty when the child has none (killed by a signal)
   std::string stdout_bytes;

@@ -12,15 +12,13 @@ namespace {
 template <void (*Body)()>
 constexpr runner::CaseDescriptor describe(
     std::string_view name, std::source_location where = std::source_location::current()) {
-  return {
-      .name = name,
-      .position = {.file = where.file_name(),
-                   .line = where.line(),
-                   .first_column = where.column(),
-                   .last_column = static_cast<std::uint32_t>(where.column() + name.size())},
-      .kind = runner::CaseKind::integration,
-      .entry = &runner::adapt<Body>,
-  };
+  runner::CaseDescriptor descriptor;
+  descriptor.name = name;
+  descriptor.position = {where.file_name(), where.line(), where.column(),
+                         static_cast<std::uint32_t>(where.column() + name.size())};
+  descriptor.kind = runner::CaseKind::integration;
+  descriptor.entry = &runner::adapt<Body>;
+  return descriptor;
 }
 
 using namespace scenarios;

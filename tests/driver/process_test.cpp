@@ -1,0 +1,118 @@
+#include "driver/process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "tests/driver/test_support.h"
+
+namespace driver {
+namespace {
+
+using driver_test::echo_report;
+using driver_test::EchoRun;
+using driver_test::has_child_process;
+
+TEST(Process, ChildGetsArgumentsInputAndEnvironmentExactly) {
+  const char* own_home = std::getenv("HOME");
+  const std::string input("line one\nline two\0with a nul\n", 29);
+  Command command(ECHO_TOOL);
+  command.arg("first").arg("two words").arg("");
+  command.env("HOME", "/first/home").env("USERPROFILE", "/users/x").env("HOME", "/second home");
+
+  Child child = spawn(command);
+  child.write_stdin(input);
+  const ProcessOutput output = child.wait_with_output();
+
+  EchoRun expected{.args = {"first", "two words", ""},
+                   .home = "/second home",
+                   .userprofile = "/users/x",
+                   .input = input};
+  EXPECT_EQ(output.stdout_bytes, echo_report(expected));
+  EXPECT_EQ(output.stderr_bytes, input);
+  EXPECT_EQ(output.exit_code, 0);
+  EXPECT_STREQ(std::getenv("HOME"), own_home) << "the override must not reach this process";
+}
+
+TEST(Process, ExitStatusIsTheCodeOrEmptyWhenKilled) {
+  const struct {
+    const char* mode;
+    std::optional<std::int32_t> code;
+  } cases[] = {{"exit-0", 0}, {"exit-1", 1}, {"exit-2", 2}, {"killed", std::nullopt}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Child child = spawn(Command(STUB_TOOL).arg(c.mode));
+    EXPECT_EQ(child.wait_with_output().exit_code, c.code);
+  }
+}
+
+TEST(Process, TenMegabytesOnEachStreamArriveWhole) {
+  constexpr std::size_t size = 10 * 1024 * 1024;
+  Child child = spawn(Command(STUB_TOOL).arg("flood"));
+  const ProcessOutput output = child.wait_with_output();
+
+  ASSERT_EQ(output.stdout_bytes.size(), size);
+  ASSERT_EQ(output.stderr_bytes.size(), size);
+  EXPECT_EQ(std::count(output.stdout_bytes.begin(), output.stdout_bytes.end(), 'o'), size);
+  EXPECT_EQ(std::count(output.stderr_bytes.begin(), output.stderr_bytes.end(), 'e'), size);
+  EXPECT_EQ(output.exit_code, 0);
+}
+
+TEST(Process, WriteToChildThatClosedItsInputIsAnErrorNotASignal) {
+  const std::string more_than_a_pipe_holds(1024 * 1024, 'x');
+  {
+    Child child = spawn(Command(STUB_TOOL).arg("no-read"));
+    try {
+      child.write_stdin(more_than_a_pipe_holds);
+      FAIL() << "the write should fail";
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code().value(), EPIPE);
+      EXPECT_NE(std::string(error.what()).find(STUB_TOOL), std::string::npos) << error.what();
+    }
+  }
+
+  sigset_t pending;
+  sigpending(&pending);
+  EXPECT_FALSE(sigismember(&pending, SIGPIPE)) << "SIGPIPE left pending";
+  sigset_t mask;
+  pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+  EXPECT_FALSE(sigismember(&mask, SIGPIPE)) << "SIGPIPE left blocked";
+  EXPECT_FALSE(has_child_process());
+}
+
+TEST(Process, ChildNeverWaitedForIsKilledAndReaped) {
+  {
+    // The echo tool reads its input to the end, which never comes.
+    Child child = spawn(Command(ECHO_TOOL));
+    Child moved = std::move(child);
+  }
+  EXPECT_FALSE(has_child_process());
+}
+
+TEST(Process, ProgramThatCannotStartIsAnErrorNamingIt) {
+  const struct {
+    const char* program;
+    int error;
+  } cases[] = {{"/nonexistent/hook_chain_tool", ENOENT}, {"/etc/passwd", EACCES}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    try {
+      spawn(Command(c.program));
+      ADD_FAILURE() << "spawn should fail";
+    } catch (const std::system_error& error) {
+      EXPECT_EQ(error.code().value(), c.error);
+      EXPECT_EQ(std::string(error.what()).rfind(std::string("cannot start ") + c.program, 0), 0)
+          << error.what();
+    }
+  }
+  EXPECT_FALSE(has_child_process());
+}
+
+}  // namespace
+}  // namespace driver
