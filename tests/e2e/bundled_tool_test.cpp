@@ -2,6 +2,7 @@
 // number of workers, and nothing is left in the temporary directory.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ struct Workers {
   std::vector<std::string> args;
   bool in_completion_order;  // several workers print each line when its case ends
 };
+
+void PrintTo(const Workers& workers, std::ostream* out) {
+  *out << workers.name;
+}
 
 class BundledTool : public testing::TestWithParam<Workers> {};
 

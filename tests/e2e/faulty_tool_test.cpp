@@ -4,6 +4,7 @@
 // Faults that the cases must tolerate leave all seven passing.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,6 +98,10 @@ const Fault faults[] = {
      "assertion failed: !perch.join(\".idle-ready\").exists()"},
     {"chain-idle-reprints", chain, "hook-idle should NOT re-output already drained messages"},
 };
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+  *out << fault.name;
+}
 
 class FaultyTool : public testing::TestWithParam<Fault> {};
 

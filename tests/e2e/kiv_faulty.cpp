@@ -17,9 +17,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
+#include "driver/kiv_command.h"
 #include "driver/process.h"
 
 namespace {
@@ -171,13 +173,17 @@ std::string environment(const char* name) {
 }
 
 Run run_bundled_kiv(const std::vector<std::string>& args) {
-  driver::Command command(KIV_BUNDLED);
+  driver::Command command(driver::kiv_executable());
   for (const auto& arg : args)
     command.arg(arg);
   std::string input{std::istreambuf_iterator<char>(std::cin), {}};
 
   driver::Child child = driver::spawn(command);
-  child.write_stdin(input);
+  try {
+    child.write_stdin(input);
+  } catch (const std::system_error&) {
+    // The tool closed its input without reading all of it: its own business.
+  }
   driver::ProcessOutput output = child.wait_with_output();
 
   Run run;

@@ -1,13 +1,44 @@
 #include "tests/e2e/suite_run.h"
 
+#include <stdlib.h>
+
+#include <cerrno>
+#include <system_error>
+
 #include "driver/process.h"
-#include "fixture/temp_dir.h"
 
 namespace e2e {
+namespace {
+
+// A fresh directory in the system's temporary directory, removed with what it
+// holds when released.
+class PrivateDir {
+ public:
+  PrivateDir() {
+    std::string name = (std::filesystem::temp_directory_path() / "hook_chain_e2e-XXXXXX").string();
+    if (!::mkdtemp(name.data())) {
+      throw std::system_error(errno, std::generic_category(), "mkdtemp " + name);
+    }
+    path_ = name;
+  }
+  PrivateDir(const PrivateDir&) = delete;
+  PrivateDir& operator=(const PrivateDir&) = delete;
+  ~PrivateDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+
+  const std::filesystem::path& path() const noexcept { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace
 
 SuiteRun run_suite(const std::filesystem::path& suite, const std::vector<std::string>& args,
                    const std::vector<std::pair<std::string, std::string>>& env) {
-  auto temp_dir = fixture::TempDir::create();
+  PrivateDir temp_dir;
   driver::Command command(suite);
   for (const auto& arg : args)
     command.arg(arg);
