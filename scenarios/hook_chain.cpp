@@ -36,9 +36,9 @@ using runner::check;
 using runner::check_assert;
 using runner::check_eq;
 
-// Runs `deliver` for the recipient with the body on its standard input, as the
-// sandbox's user would, and returns its exit code (-1 when it has none) and
-// output. No child outlives the call, also when writing the body fails.
+// Runs `deliver` in the sandbox: the recipient and the sender as arguments, the
+// body on standard input. Returns the tool's exit status and output once it has
+// exited; no child outlives the call, also when writing the body fails.
 driver::ProcessOutput run_deliver(const std::filesystem::path& home, std::string_view recipient,
                                   std::string_view sender, std::string_view body,
                                   std::source_location where = std::source_location::current()) {
