@@ -4,6 +4,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -85,9 +86,17 @@ std::optional<std::string> environment_variable(const std::string& name) {
   return std::string(value);
 }
 
-std::size_t capture_stack(std::span<void*> frames) noexcept {
-  const int stored = ::backtrace(frames.data(), static_cast<int>(frames.size()));
-  return stored > 0 ? static_cast<std::size_t>(stored) : 0;
+std::size_t capture_stack(std::span<void*> frames, std::size_t skip) noexcept {
+  constexpr std::size_t most = 256;
+  void* all[most];
+  const std::size_t wanted = std::min(most, frames.size() + skip + 1);
+  const int stored = ::backtrace(all, static_cast<int>(wanted));
+  const std::size_t first = skip + 1;  // this function's own frame, then the skipped ones
+  if (stored <= 0 || static_cast<std::size_t>(stored) <= first)
+    return 0;
+  const std::size_t count = std::min(frames.size(), static_cast<std::size_t>(stored) - first);
+  std::copy_n(all + first, count, frames.begin());
+  return count;
 }
 
 std::vector<std::string> describe_stack(std::span<void* const> frames) {

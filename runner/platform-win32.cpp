@@ -72,8 +72,9 @@ std::optional<std::string> environment_variable(const std::string& name) {
   return result;
 }
 
-std::size_t capture_stack(std::span<void*> frames) noexcept {
-  return CaptureStackBackTrace(0, static_cast<DWORD>(frames.size()), frames.data(), nullptr);
+std::size_t capture_stack(std::span<void*> frames, std::size_t skip) noexcept {
+  return CaptureStackBackTrace(static_cast<DWORD>(skip + 1), static_cast<DWORD>(frames.size()),
+                               frames.data(), nullptr);
 }
 
 std::vector<std::string> describe_stack(std::span<void* const> frames) {

@@ -29,8 +29,9 @@ unsigned available_processors() noexcept;
 std::optional<std::string> environment_variable(const std::string& name);
 
 // Fills `frames` with the return addresses of the calling thread's stack,
-// innermost first; returns how many were stored.
-std::size_t capture_stack(std::span<void*> frames) noexcept;
+// innermost first, leaving out this function and `skip` frames of its callers;
+// returns how many were stored.
+std::size_t capture_stack(std::span<void*> frames, std::size_t skip) noexcept;
 
 // One readable line per frame: module, symbol where known, address.
 std::vector<std::string> describe_stack(std::span<void* const> frames);

@@ -15,8 +15,9 @@ namespace detail {
 
 StackTrace capture_stack_trace() noexcept {
   StackTrace trace;
+  // Leaves out this function, so that the trace starts at Failure's constructor.
   if (traces_enabled)
-    trace.size = platform::capture_stack(trace.frames);
+    trace.size = platform::capture_stack(trace.frames, 1);
   return trace;
 }
 
