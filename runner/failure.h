@@ -19,9 +19,13 @@ struct StackTrace {
 };
 
 namespace detail {
-// Defined by the runner (stack_trace.cpp); returns an empty trace when
-// backtraces are off.
-StackTrace capture_stack_trace() noexcept;
+// Installed by the runner on the threads whose failures should carry a trace;
+// null elsewhere, so that raising a failure costs no stack walk.
+inline thread_local StackTrace (*stack_trace_capturer)() noexcept = nullptr;
+
+inline StackTrace capture_stack_trace() noexcept {
+  return stack_trace_capturer != nullptr ? stack_trace_capturer() : StackTrace{};
+}
 }  // namespace detail
 
 class Failure : public std::exception {

@@ -7,28 +7,21 @@
 namespace runner {
 namespace {
 
-thread_local bool traces_enabled = false;
-
-}  // namespace
-
-namespace detail {
-
-StackTrace capture_stack_trace() noexcept {
+StackTrace capture_here() noexcept {
   StackTrace trace;
-  // Leaves out this function, so that the trace starts at Failure's constructor.
-  if (traces_enabled)
-    trace.size = platform::capture_stack(trace.frames, 1);
+  // Leaves out this function, so that the trace starts at the raise.
+  trace.size = platform::capture_stack(trace.frames, 1);
   return trace;
 }
 
-}  // namespace detail
+}  // namespace
 
-StackTraceScope::StackTraceScope(bool enabled) : previous_(traces_enabled) {
-  traces_enabled = enabled;
+StackTraceScope::StackTraceScope(bool enabled) : previous_(detail::stack_trace_capturer) {
+  detail::stack_trace_capturer = enabled ? &capture_here : nullptr;
 }
 
 StackTraceScope::~StackTraceScope() {
-  traces_enabled = previous_;
+  detail::stack_trace_capturer = previous_;
 }
 
 std::string format_stack_trace(const StackTrace& trace) {

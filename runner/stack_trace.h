@@ -1,5 +1,5 @@
 // Backtraces of failed checks: off unless the runner turns them on for a
-// worker thread, then taken where a Failure is raised.
+// worker thread, then taken where a Failure is raised (see failure.h).
 #pragma once
 
 #include <string>
@@ -17,7 +17,7 @@ class StackTraceScope {
   StackTraceScope& operator=(const StackTraceScope&) = delete;
 
  private:
-  bool previous_;
+  StackTrace (*previous_)() noexcept;
 };
 
 // "stack backtrace:" and one numbered line per frame, each ending in "\n".
