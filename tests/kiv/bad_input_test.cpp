@@ -72,7 +72,7 @@ const std::vector<BadInput>& bad_inputs() {
   return cases;
 }
 
-TEST(BadInput, HooksPrintNothingExplainAndChangeNothing) {
+TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
   for (const auto& c : bad_inputs()) {
     for (const char* hook : {"hook-check", "hook-idle"}) {
       if (std::string(hook) == "hook-idle" && !c.idle_too)

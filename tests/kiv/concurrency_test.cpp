@@ -22,7 +22,7 @@ size_t count_occurrences(const std::string& text, const std::string& needle) {
   return count;
 }
 
-TEST(Concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce) {
+TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("busy-agent", "busy-session");
 

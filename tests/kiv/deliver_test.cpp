@@ -7,7 +7,7 @@
 namespace kiv_test {
 namespace {
 
-TEST(Deliver, QueuesThePendingMessageAndSetsHasMessages) {
+TEST(kiv_deliver, QueuesThePendingMessageAndSetsHasMessages) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
   const std::string large(1 << 20, 'x');
@@ -34,7 +34,7 @@ TEST(Deliver, QueuesThePendingMessageAndSetsHasMessages) {
   }
 }
 
-TEST(Deliver, AddsToASpoolMadeByAnotherWriter) {
+TEST(kiv_deliver, AddsToASpoolMadeByAnotherWriter) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "s");
   write_spool(perch, {{"friend", "first", 0, 0, 1}});
@@ -45,7 +45,7 @@ TEST(Deliver, AddsToASpoolMadeByAnotherWriter) {
   EXPECT_EQ(count_rows(perch, 0), 1);
 }
 
-TEST(Deliver, FullChainShowsTheMessageOnceThenIdles) {
+TEST(kiv_deliver, FullChainShowsTheMessageOnceThenIdles) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
 
@@ -66,7 +66,7 @@ TEST(Deliver, FullChainShowsTheMessageOnceThenIdles) {
   EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
 }
 
-TEST(Deliver, RefusesIdsThatAreNotOneSafePathComponent) {
+TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
   const std::vector<std::string> bad_ids = {
       "",     ".",           "..",  "../x", ".hidden", "a/b", std::string(129, 'a'),
       "a\\b", "caf\xc3\xa9", "a b", "a\nb", "/abs"};
@@ -85,7 +85,7 @@ TEST(Deliver, RefusesIdsThatAreNotOneSafePathComponent) {
   EXPECT_EQ(sandbox.snapshot(), before);
 }
 
-TEST(Deliver, AcceptsTheLongestSafeId) {
+TEST(kiv_deliver, AcceptsTheLongestSafeId) {
   Sandbox sandbox;
   const std::string id = "A-z_0." + std::string(122, 'q');
   auto perch = sandbox.register_agent(id, "s");
@@ -94,7 +94,7 @@ TEST(Deliver, AcceptsTheLongestSafeId) {
   EXPECT_EQ(count_rows(perch, 0), 1);
 }
 
-TEST(Deliver, RefusesAnUnregisteredRecipient) {
+TEST(kiv_deliver, RefusesAnUnregisteredRecipient) {
   Sandbox sandbox;
   sandbox.register_agent("good-agent", "s");
   write_file(sandbox.kivery() / "file-agent", "");
@@ -110,7 +110,7 @@ TEST(Deliver, RefusesAnUnregisteredRecipient) {
   EXPECT_EQ(sandbox.snapshot(), before);
 }
 
-TEST(Deliver, AnswersHelpVersionAndUsageErrors) {
+TEST(kiv_deliver, AnswersHelpVersionAndUsageErrors) {
   Sandbox sandbox;
   auto help = sandbox.run({"--help"});
   EXPECT_EQ(help.exit_code, 0);

@@ -10,7 +10,7 @@ namespace {
 constexpr char kSession[] = "test-session-idle";
 constexpr char kAgent[] = "idle-agent";
 
-TEST(HookIdle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
+TEST(kiv_hook_idle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent(kAgent, kSession);
   write_file(perch / "inbox" / "1700000000000000000-99999.msg",
@@ -32,7 +32,7 @@ TEST(HookIdle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
   EXPECT_EQ(sandbox.snapshot(), before);
 }
 
-TEST(HookIdle, KeepsAnExistingSentinel) {
+TEST(kiv_hook_idle, KeepsAnExistingSentinel) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent(kAgent, kSession);
   fs::create_directory(perch / ".idle-ready");
@@ -42,7 +42,7 @@ TEST(HookIdle, KeepsAnExistingSentinel) {
   EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
 }
 
-TEST(HookIdle, ReplacesASentinelLinkInsteadOfFollowingIt) {
+TEST(kiv_hook_idle, ReplacesASentinelLinkInsteadOfFollowingIt) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent(kAgent, kSession);
   auto outside = sandbox.home() / "outside";
