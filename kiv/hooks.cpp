@@ -20,7 +20,6 @@ constexpr int kHookExit = 0;
 constexpr char kDefaultEvent[] = "UserPromptSubmit";
 
 struct HookTarget {
-  std::string agent_id;
   std::filesystem::path perch;
   std::string event_name;
 };
@@ -63,7 +62,7 @@ std::optional<HookTarget> find_target(std::ostream& diagnostics) {
                 << *session_id << "\n";
     return std::nullopt;
   }
-  return HookTarget{*agent_id, perch_of(kivery, *agent_id),
+  return HookTarget{perch_of(kivery, *agent_id),
                     text_member(payload, "hook_event_name").value_or(kDefaultEvent)};
 }
 
