@@ -1,1 +1,39 @@
-int main() { return 0; }
+// kiv: messages between agents on one machine, and the hooks through which it
+// plugs into the coding-agent host.
+#include <iostream>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "kiv/deliver.h"
+#include "kiv/hooks.h"
+#include "kiv/os.h"
+
+int main(int argc, char** argv) {
+  kiv::os::prepare_process();
+
+  CLI::App app{"kiv: messages between agents, and the host's hooks", "kiv"};
+  app.set_version_flag("--version", KIV_VERSION);
+  app.require_subcommand(1);
+
+  auto* check = app.add_subcommand("hook-check", "Hand the agent its pending messages");
+  auto* idle = app.add_subcommand("hook-idle", "Mark the agent idle-ready (the Stop event)");
+  auto* deliver = app.add_subcommand("deliver", "Post the message on standard input to an agent");
+  std::string recipient;
+  std::string sender;
+  deliver->add_option("recipient", recipient, "The receiving agent's id")->required();
+  deliver->add_option("sender", sender, "The sending agent's id")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    int status = app.exit(error);
+    return status == 0 ? 0 : kiv::kExitUsage;
+  }
+
+  if (*check)
+    return kiv::hook_check(std::cerr);
+  if (*idle)
+    return kiv::hook_idle(std::cerr);
+  return kiv::deliver(recipient, sender, std::cerr);
+}

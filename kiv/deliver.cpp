@@ -1,0 +1,52 @@
+#include "kiv/deliver.h"
+
+#include <chrono>
+
+#include "kiv/kivery.h"
+#include "kiv/os.h"
+#include "kiv/sentinels.h"
+#include "kiv/spool_store.h"
+
+namespace kiv {
+namespace {
+
+bool check_id(const char* role, const std::string& id, std::ostream& diagnostics) {
+  if (is_safe_agent_id(id))
+    return true;
+  diagnostics << "kiv deliver: invalid " << role << " id \"" << id
+              << "\": an agent id is 1 to 128 letters, digits, '-', '_' or '.', "
+                 "not starting with '.'\n";
+  return false;
+}
+
+std::int64_t seconds_since_epoch() {
+  using namespace std::chrono;
+  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int deliver(const std::string& recipient, const std::string& sender, std::ostream& diagnostics) {
+  if (!check_id("recipient", recipient, diagnostics) || !check_id("sender", sender, diagnostics)) {
+    return kExitUsage;
+  }
+  try {
+    auto kivery = kivery_directory(data_root());
+    if (!is_registered(kivery, recipient)) {
+      diagnostics << "kiv deliver: no such agent: " << recipient << " (no perch in "
+                  << kivery.string() << ")\n";
+      return kExitFailed;
+    }
+    auto body = os::read_standard_input();
+    auto perch = perch_of(kivery, recipient);
+    queue_message(perch, sender, body, seconds_since_epoch());
+    // Set only after the commit: whoever sees it finds the message.
+    os::create_sentinel(perch, kHasMessages);
+    return kExitOk;
+  } catch (const std::exception& problem) {
+    diagnostics << "kiv deliver: " << problem.what() << "\n";
+    return kExitFailed;
+  }
+}
+
+}  // namespace kiv

@@ -1,0 +1,11 @@
+// Sentinel files in a perch: empty files whose presence alone carries meaning.
+#pragma once
+
+namespace kiv {
+
+// The agent has pending messages: set by `deliver`, cleared by `hook-check`.
+inline constexpr char kHasMessages[] = ".has-messages";
+// The agent is idle and ready: set by `hook-idle`, cleared by `hook-check`.
+inline constexpr char kIdleReady[] = ".idle-ready";
+
+}  // namespace kiv

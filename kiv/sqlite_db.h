@@ -1,0 +1,69 @@
+// A thin owner of SQLite connections and prepared statements. Every failure
+// throws SqliteError with SQLite's message and the database file's path.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace kiv {
+
+class SqliteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Statement;
+
+class Database {
+ public:
+  enum class Open { existing, create };
+
+  // Opens `file` read-write (creating it with Open::create), with a busy
+  // timeout so that a locked database is waited for rather than failed.
+  Database(const std::filesystem::path& file, Open mode);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Runs one or more statements without parameters.
+  void execute(const char* sql);
+  Statement prepare(const char* sql);
+
+  // Throws SqliteError for `result` when it is not `expected`.
+  void check(int result, int expected, const char* doing) const;
+
+ private:
+  std::filesystem::path file_;
+  sqlite3* db_ = nullptr;
+
+  friend class Statement;
+};
+
+class Statement {
+ public:
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  void bind(int index, const std::string& text);
+  void bind(int index, std::int64_t number);
+  // Advances to the next row; false when there is none left.
+  bool step();
+  void reset();
+  std::int64_t column_int64(int index);
+  std::string column_text(int index);
+
+ private:
+  Statement(Database& db, const char* sql);
+
+  Database& db_;
+  sqlite3_stmt* statement_ = nullptr;
+
+  friend class Database;
+};
+
+}  // namespace kiv

@@ -1,0 +1,95 @@
+// Hooks facing bad input: they print nothing, explain on standard error, exit 0
+// and change nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "tests/kiv/support/sandbox.h"
+
+namespace kiv_test {
+namespace {
+
+constexpr char kSession[] = "test-session-bad";
+constexpr char kAgent[] = "bad-agent";
+const std::string kPayload = "{\"session_id\":\"test-session-bad\"}";
+
+std::string random_bytes(size_t size) {
+  std::mt19937 generator(42);
+  std::string bytes(size, '\0');
+  for (auto& byte : bytes)
+    byte = static_cast<char>(generator());
+  return bytes;
+}
+
+struct BadInput {
+  const char* name;
+  std::function<void(const Sandbox&)> prepare;
+  std::string input;
+  std::optional<std::string> env;
+  bool idle_too = true;  // hook-idle meets the same input
+};
+
+const std::vector<BadInput>& bad_inputs() {
+  auto registered = [](const Sandbox& s) { s.register_agent(kAgent, kSession); };
+  static const std::vector<BadInput> cases = {
+      {"malformed payload", registered, "{\"session_id\":", kSession},
+      {"payload not an object", registered, "[\"test-session-bad\"]", kSession},
+      {"empty input without env", registered, "", std::nullopt},
+      {"no session_id without env", registered, "{\"hook_event_name\":\"Stop\"}", std::nullopt},
+      {"unknown session", registered, "{\"session_id\":\"nobody-session\"}", "nobody-session"},
+      {"no kivery", [](const Sandbox& s) { fs::remove_all(s.kivery()); }, kPayload, kSession},
+      {"perch is a file", [](const Sandbox& s) { write_file(s.kivery() / kAgent, kSession); },
+       kPayload, kSession},
+      {"info.json is a directory",
+       [](const Sandbox& s) {
+         auto perch = s.register_agent(kAgent, kSession);
+         fs::remove(perch / "info.json");
+         fs::create_directory(perch / "info.json");
+       },
+       kPayload, kSession},
+      {"info.json not JSON",
+       [](const Sandbox& s) {
+         write_file(s.register_agent(kAgent, kSession) / "info.json", "{\"session_id\":\"test-");
+       },
+       kPayload, kSession},
+      {"perch is a link",
+       [](const Sandbox& s) {
+         s.register_agent("real-agent", kSession);
+         fs::rename(s.perch("real-agent"), s.home() / "real-agent");
+         fs::create_directory_symlink(s.home() / "real-agent", s.perch(kAgent));
+       },
+       kPayload, kSession},
+      {"corrupt spool",
+       [](const Sandbox& s) {
+         auto perch = s.register_agent(kAgent, kSession);
+         EXPECT_EQ(s.hook_check(kSession).exit_code, 0);  // warms the session cache
+         write_file(perch / "spool.db", random_bytes(8192));
+         write_file(perch / ".has-messages", "");
+       },
+       kPayload, kSession, false},
+  };
+  return cases;
+}
+
+TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
+  for (const auto& c : bad_inputs()) {
+    for (const char* hook : {"hook-check", "hook-idle"}) {
+      if (std::string(hook) == "hook-idle" && !c.idle_too)
+        continue;
+      Sandbox sandbox;
+      c.prepare(sandbox);
+      auto before = sandbox.snapshot();
+
+      auto run = sandbox.run({hook}, c.input, c.env);
+
+      EXPECT_EQ(run.exit_code, 0) << c.name << ", " << hook;
+      EXPECT_EQ(run.out, "") << c.name << ", " << hook;
+      EXPECT_NE(run.err, "") << c.name << ", " << hook;
+      EXPECT_EQ(sandbox.snapshot(), before) << c.name << ", " << hook;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kiv_test

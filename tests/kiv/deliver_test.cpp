@@ -1,0 +1,128 @@
+// deliver: posts a message to a registered agent, refusing unsafe ids.
+#include <gtest/gtest.h>
+
+#include "tests/kiv/support/sandbox.h"
+#include "tests/kiv/support/spool.h"
+
+namespace kiv_test {
+namespace {
+
+TEST(kiv_deliver, QueuesThePendingMessageAndSetsHasMessages) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
+  const std::string large(1 << 20, 'x');
+
+  for (const std::string& body : {std::string("Chain test message\n"), std::string(), large}) {
+    auto run = sandbox.deliver("chain-agent", "test-sender", body);
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+
+  EXPECT_TRUE(fs::is_regular_file(perch / ".has-messages"));
+  EXPECT_EQ(fs::file_size(perch / ".has-messages"), 0u);
+  auto rows = read_spool(perch);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].from_id, "test-sender");
+  EXPECT_EQ(rows[0].body, "Chain test message\n");
+  EXPECT_EQ(rows[1].body, "");
+  EXPECT_EQ(rows[2].body, large);
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.delivered, 0);
+    EXPECT_EQ(row.ttl_seconds, 0);
+    EXPECT_GT(row.created_at, 1600000000);  // seconds since 1970, not milliseconds
+    EXPECT_LT(row.created_at, 100000000000);
+  }
+}
+
+TEST(kiv_deliver, AddsToASpoolMadeByAnotherWriter) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent("chain-agent", "s");
+  write_spool(perch, {{"friend", "first", 0, 0, 1}});
+
+  EXPECT_EQ(sandbox.deliver("chain-agent", "test-sender", "second").exit_code, 0);
+
+  EXPECT_EQ(count_rows(perch, 1), 1);
+  EXPECT_EQ(count_rows(perch, 0), 1);
+}
+
+TEST(kiv_deliver, FullChainShowsTheMessageOnceThenIdles) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
+
+  ASSERT_EQ(sandbox.deliver("chain-agent", "test-sender", "Chain test message\n").exit_code, 0);
+  ASSERT_TRUE(entry_exists(perch / ".has-messages"));
+
+  auto check = sandbox.hook_check("test-session-chain-007");
+  EXPECT_EQ(check.exit_code, 0);
+  EXPECT_NE(check.out.find("<message from=\\\"test-sender\\\">Chain test message\\n</message>"),
+            std::string::npos)
+      << check.out;
+  EXPECT_FALSE(entry_exists(perch / ".has-messages"));
+  EXPECT_FALSE(entry_exists(perch / ".idle-ready"));
+
+  auto idle = sandbox.hook_idle("test-session-chain-007");
+  EXPECT_EQ(idle.exit_code, 0);
+  EXPECT_EQ(idle.out, "");
+  EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
+}
+
+TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
+  const std::vector<std::string> bad_ids = {
+      "",     ".",           "..",  "../x", ".hidden", "a/b", std::string(129, 'a'),
+      "a\\b", "caf\xc3\xa9", "a b", "a\nb", "/abs"};
+  Sandbox sandbox;
+  sandbox.register_agent("good-agent", "s");
+  auto before = sandbox.snapshot();
+
+  for (const auto& id : bad_ids) {
+    for (bool as_recipient : {true, false}) {
+      auto run = as_recipient ? sandbox.deliver(id, "good-agent", "body")
+                              : sandbox.deliver("good-agent", id, "body");
+      EXPECT_EQ(run.exit_code, 2) << "[" << id << "] as recipient: " << as_recipient;
+      EXPECT_NE(run.err.find("invalid"), std::string::npos) << run.err;
+    }
+  }
+  EXPECT_EQ(sandbox.snapshot(), before);
+}
+
+TEST(kiv_deliver, AcceptsTheLongestSafeId) {
+  Sandbox sandbox;
+  const std::string id = "A-z_0." + std::string(122, 'q');
+  auto perch = sandbox.register_agent(id, "s");
+
+  EXPECT_EQ(sandbox.deliver(id, id, "hi").exit_code, 0);
+  EXPECT_EQ(count_rows(perch, 0), 1);
+}
+
+TEST(kiv_deliver, RefusesAnUnregisteredRecipient) {
+  Sandbox sandbox;
+  sandbox.register_agent("good-agent", "s");
+  write_file(sandbox.kivery() / "file-agent", "");
+  fs::create_directory(sandbox.home() / "elsewhere");
+  fs::create_directory_symlink(sandbox.home() / "elsewhere", sandbox.kivery() / "link-agent");
+  auto before = sandbox.snapshot();
+
+  for (const char* recipient : {"nobody", "file-agent", "link-agent"}) {
+    auto run = sandbox.deliver(recipient, "good-agent", "body");
+    EXPECT_EQ(run.exit_code, 1) << recipient;
+    EXPECT_NE(run.err.find("no such agent"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(sandbox.snapshot(), before);
+}
+
+TEST(kiv_deliver, AnswersHelpVersionAndUsageErrors) {
+  Sandbox sandbox;
+  auto help = sandbox.run({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("deliver"), std::string::npos);
+  auto version = sandbox.run({"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_NE(version.out, "");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"deliver", "only-one"}, {"no-such-command"}}) {
+    EXPECT_EQ(sandbox.run(args).exit_code, 2);
+  }
+}
+
+}  // namespace
+}  // namespace kiv_test

@@ -1,0 +1,59 @@
+// hook-idle: marks the agent idle-ready and leaves its messages alone.
+#include <gtest/gtest.h>
+
+#include "tests/kiv/support/sandbox.h"
+#include "tests/kiv/support/spool.h"
+
+namespace kiv_test {
+namespace {
+
+constexpr char kSession[] = "test-session-idle";
+constexpr char kAgent[] = "idle-agent";
+
+TEST(kiv_hook_idle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+  write_file(perch / "inbox" / "1700000000000000000-99999.msg",
+             "__REPLY_TO__:late-sender\nLate message for idle drain");
+  write_spool(perch, {{"friend", "still pending"}});
+  write_file(perch / ".has-messages", "");
+  auto before = sandbox.snapshot();
+
+  auto run = sandbox.hook_idle(kSession);
+
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out.size(), 0u) << run.out;
+  ASSERT_TRUE(entry_exists(perch / ".idle-ready"));
+  EXPECT_TRUE(fs::is_regular_file(perch / ".idle-ready"));
+  EXPECT_EQ(fs::file_size(perch / ".idle-ready"), 0u);
+  // Apart from the sentinel and the session cache, nothing changed.
+  fs::remove(perch / ".idle-ready");
+  fs::remove(sandbox.kivery() / ".session-cache");
+  EXPECT_EQ(sandbox.snapshot(), before);
+}
+
+TEST(kiv_hook_idle, KeepsAnExistingSentinel) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+  fs::create_directory(perch / ".idle-ready");
+
+  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+  EXPECT_TRUE(fs::is_directory(perch / ".idle-ready"));
+  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+}
+
+TEST(kiv_hook_idle, ReplacesASentinelLinkInsteadOfFollowingIt) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto outside = sandbox.home() / "outside";
+  fs::create_symlink(outside, perch / ".idle-ready");  // dangling: would create `outside`
+
+  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+
+  EXPECT_FALSE(fs::is_symlink(perch / ".idle-ready"));
+  EXPECT_TRUE(fs::is_regular_file(perch / ".idle-ready"));
+  EXPECT_FALSE(entry_exists(outside));
+}
+
+}  // namespace
+}  // namespace kiv_test

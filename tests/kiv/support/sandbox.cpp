@@ -1,0 +1,111 @@
+#include "tests/kiv/support/sandbox.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace kiv_test {
+
+std::string kiv_path() {
+  return KIV_PATH;
+}
+
+Sandbox::Sandbox() {
+  std::string pattern = (fs::temp_directory_path() / "kiv-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
+  }
+  home_ = pattern;
+  fs::create_directories(kivery());
+}
+
+Sandbox::~Sandbox() {
+  std::error_code ignored;
+  fs::remove_all(home_, ignored);
+}
+
+fs::path Sandbox::register_agent(const std::string& agent_id, const std::string& session_id) const {
+  auto dir = perch(agent_id);
+  fs::create_directories(dir / "inbox");
+  write_file(dir / "info.json", "{\"kiv_id\":\"" + agent_id +
+                                    "\",\"started\":\"12:00:00 PDT\",\"mode\":\"listen\",\"pid\":" +
+                                    std::to_string(::getpid()) + ",\"session_id\":\"" + session_id +
+                                    "\",\"state\":\"listener\"}");
+  write_file(dir / "ready", "");
+  return dir;
+}
+
+ChildResult Sandbox::run(ChildOptions options, std::optional<std::string> session_env) const {
+  options.env.push_back({"HOME", home_.string()});
+  options.env.push_back({"USERPROFILE", home_.string()});
+  options.env.push_back({"RUZ_HOME", root().string()});
+  options.env.push_back({"KIV_SESSION_ID", session_env});
+  return run_child(kiv_path(), options);
+}
+
+ChildResult Sandbox::run(std::vector<std::string> args, std::string input,
+                         std::optional<std::string> session_env) const {
+  ChildOptions options;
+  options.args = std::move(args);
+  options.input = std::move(input);
+  return run(std::move(options), std::move(session_env));
+}
+
+ChildResult Sandbox::hook_check(const std::string& session_id) const {
+  return run({"hook-check"}, "{\"session_id\":\"" + session_id + "\"}", session_id);
+}
+
+ChildResult Sandbox::hook_idle(const std::string& session_id) const {
+  return run({"hook-idle"}, "{\"session_id\":\"" + session_id + "\",\"hook_event_name\":\"Stop\"}",
+             session_id);
+}
+
+ChildResult Sandbox::deliver(const std::string& recipient, const std::string& sender,
+                             const std::string& body) const {
+  return run({"deliver", recipient, sender}, body);
+}
+
+std::string Sandbox::snapshot() const {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(home_)) {
+    auto name = fs::relative(entry.path(), home_).string();
+    if (entry.is_symlink()) {
+      entries[name] = "link " + fs::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      entries[name] = "dir";
+    } else {
+      entries[name] = "file " + read_file(entry.path());
+    }
+  }
+  std::ostringstream text;
+  for (const auto& [name, what] : entries)
+    text << name << ": " << what << "\n";
+  return text.str();
+}
+
+void write_file(const fs::path& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  if (!out)
+    throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (!in)
+    throw std::runtime_error("cannot read " + path.string());
+  return content.str();
+}
+
+bool entry_exists(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
+}
+
+}  // namespace kiv_test

@@ -1,0 +1,29 @@
+// Direct access to an agent's spool.db, playing the sender or the inspector.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kiv_test {
+
+struct SpoolRow {
+  std::string from_id;
+  std::string body;
+  std::int64_t created_at = 0;
+  std::int64_t ttl_seconds = 0;
+  std::int64_t delivered = 0;
+};
+
+// Creates the spool with the messages table and appends `rows` as given.
+void write_spool(const std::filesystem::path& perch, const std::vector<SpoolRow>& rows);
+
+// Appends `count` pending rows, and `delivered` delivered rows before them, in
+// one transaction.
+void fill_spool(const std::filesystem::path& perch, int delivered, int pending);
+
+std::vector<SpoolRow> read_spool(const std::filesystem::path& perch);
+std::int64_t count_rows(const std::filesystem::path& perch, std::int64_t delivered);
+
+}  // namespace kiv_test
