@@ -31,11 +31,13 @@ bool is_white_space(char32_t c) noexcept {
 }  // namespace
 
 bool is_blank(std::string_view utf8) noexcept {
-  if (utf8::find_invalid(utf8.begin(), utf8.end()) != utf8.end())
+  if (utf8::find_invalid(utf8.begin(), utf8.end()) != utf8.end()) {
     return false;
+  }
   for (auto it = utf8.begin(); it != utf8.end();) {
-    if (!is_white_space(utf8::unchecked::next(it)))
+    if (!is_white_space(utf8::unchecked::next(it))) {
       return false;
+    }
   }
   return true;
 }

@@ -118,8 +118,9 @@ TEST_P(FaultyTool, OnlyTheCaseTheFaultHitsFails) {
 INSTANTIATE_TEST_SUITE_P(Faults, FaultyTool, testing::ValuesIn(faults), [](const auto& info) {
   std::string name = info.param.name;
   for (char& c : name) {
-    if (c == '-')
+    if (c == '-') {
       c = '_';
+    }
   }
   return name;
 });

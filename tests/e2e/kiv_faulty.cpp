@@ -43,8 +43,10 @@ struct Run {
 void write_file(const fs::path& path, std::string_view bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << bytes;
-  if (!file)
+  file.close();
+  if (!file) {
     throw std::runtime_error("cannot write " + path.string());
+  }
 }
 
 std::string read_file(const fs::path& path) {
@@ -55,12 +57,14 @@ std::string read_file(const fs::path& path) {
 void execute_sql(const fs::path& database, const char* statement) {
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  if (rc == SQLITE_OK)
+  if (rc == SQLITE_OK) {
     rc = sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
+  }
   std::string error = sqlite3_errmsg(db);
   sqlite3_close(db);
-  if (rc != SQLITE_OK)
+  if (rc != SQLITE_OK) {
     throw std::runtime_error(database.string() + ": " + error);
+  }
 }
 
 void move_messages_out_of_inbox(const fs::path& perch) {
@@ -174,8 +178,9 @@ std::string environment(const char* name) {
 
 Run run_bundled_kiv(const std::vector<std::string>& args) {
   driver::Command command(driver::kiv_executable());
-  for (const auto& arg : args)
+  for (const auto& arg : args) {
     command.arg(arg);
+  }
   std::string input{std::istreambuf_iterator<char>(std::cin), {}};
 
   driver::Child child = driver::spawn(command);
@@ -198,19 +203,22 @@ Run run_bundled_kiv(const std::vector<std::string>& args) {
 }
 
 bool is_known(std::string_view fault) {
-  if (fault == "none")
+  if (fault == "none") {
     return true;
+  }
   for (const Fault& f : faults) {
-    if (f.name == fault)
+    if (f.name == fault) {
       return true;
+    }
   }
   return false;
 }
 
 void spoil(std::string_view fault, Run& run) {
   for (const Fault& f : faults) {
-    if (f.name == fault && f.subcommand == run.subcommand && f.target == run.target)
+    if (f.name == fault && f.subcommand == run.subcommand && f.target == run.target) {
       f.spoil(run);
+    }
   }
 }
 

@@ -9,8 +9,9 @@ namespace e2e {
 namespace {
 
 std::string replace_all(std::string text, std::string_view from, std::string_view to) {
-  if (from.empty())
+  if (from.empty()) {
     return text;
+  }
   for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
@@ -24,17 +25,20 @@ bool is_result_line(std::string_view line) {
 std::string sort_result_lines(const std::string& report) {
   std::vector<std::string> lines;
   std::istringstream in(report);
-  for (std::string line; std::getline(in, line);)
+  for (std::string line; std::getline(in, line);) {
     lines.push_back(line);
+  }
   auto first = std::find_if(lines.begin(), lines.end(), is_result_line);
   auto last = std::find_if_not(first, lines.end(), is_result_line);
   std::sort(first, last);
 
   std::string sorted;
-  for (const auto& line : lines)
+  for (const auto& line : lines) {
     sorted += line + "\n";
-  if (!report.ends_with("\n"))
+  }
+  if (!report.ends_with("\n")) {
     sorted.pop_back();
+  }
   return sorted;
 }
 

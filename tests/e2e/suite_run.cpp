@@ -40,10 +40,12 @@ SuiteRun run_suite(const std::filesystem::path& suite, const std::vector<std::st
                    const std::vector<std::pair<std::string, std::string>>& env) {
   PrivateDir temp_dir;
   driver::Command command(suite);
-  for (const auto& arg : args)
+  for (const auto& arg : args) {
     command.arg(arg);
-  for (const auto& [name, value] : env)
+  }
+  for (const auto& [name, value] : env) {
     command.env(name, value);
+  }
   command.env("TMPDIR", temp_dir.path().string());
 
   driver::ProcessOutput output = driver::spawn(command).wait_with_output();
