@@ -163,8 +163,8 @@ constexpr OptionSpec unstable_options{"-Z", "", "FLAG", "Enable unstable options
 const OptionSpec* find_option(std::string_view name) {
   if (name == unstable_options.short_name)
     return &unstable_options;
-  const auto found = std::find_if(option_table.begin(), option_table.end(), [&](const auto& spec) {
-    return name == spec.long_name || (!spec.short_name.empty() && name == spec.short_name);
+  const auto found = std::find_if(option_table.begin(), option_table.end(), [&](const auto& entry) {
+    return name == entry.long_name || (!entry.short_name.empty() && name == entry.short_name);
   });
   return found == option_table.end() ? nullptr : &*found;
 }
@@ -187,17 +187,17 @@ OptionWord split_option_word(std::string_view word) {
   return {word, std::nullopt};
 }
 
-std::string help_line(const OptionSpec& spec) {
+std::string help_line(const OptionSpec& entry) {
   std::string left = "    ";
-  if (spec.short_name.empty()) {
-    left += "    " + std::string(spec.long_name);
-  } else if (spec.long_name.empty()) {
-    left += spec.short_name;
+  if (entry.short_name.empty()) {
+    left += "    " + std::string(entry.long_name);
+  } else if (entry.long_name.empty()) {
+    left += entry.short_name;
   } else {
-    left += std::string(spec.short_name) + ", " + std::string(spec.long_name);
+    left += std::string(entry.short_name) + ", " + std::string(entry.long_name);
   }
-  if (!spec.argument.empty())
-    left += " " + std::string(spec.argument);
+  if (!entry.argument.empty())
+    left += " " + std::string(entry.argument);
 
   constexpr std::size_t help_column = 32;
   constexpr std::size_t width = 100;
@@ -209,7 +209,7 @@ std::string help_line(const OptionSpec& spec) {
   }
   // Words wrap onto lines indented to the help column.
   std::size_t column = help_column;
-  std::string_view rest = spec.help;
+  std::string_view rest = entry.help;
   bool first = true;
   while (!rest.empty()) {
     const auto space = rest.find(' ');
@@ -268,17 +268,17 @@ CommandLine parse_command_line(std::span<const std::string> args) {
       continue;
     }
     const OptionWord option = split_option_word(word);
-    const OptionSpec* spec = find_option(option.name);
-    if (spec == nullptr)
+    const OptionSpec* entry = find_option(option.name);
+    if (entry == nullptr)
       return CommandLineError{"unrecognized option '" + std::string(word) + "'"};
-    if (spec->apply == nullptr) {
+    if (entry->apply == nullptr) {
       return CommandLineError{"the option " + std::string(option.name) + " is not supported"};
     }
-    if (spec->long_name == "--help")
+    if (entry->long_name == "--help")
       return HelpRequest{args.front()};
 
     std::string_view argument;
-    if (spec->argument.empty()) {
+    if (entry->argument.empty()) {
       if (option.inline_argument) {
         return CommandLineError{"the option " + std::string(option.name) + " takes no argument"};
       }
@@ -289,7 +289,7 @@ CommandLine parse_command_line(std::span<const std::string> args) {
     } else {
       return CommandLineError{"the option " + std::string(option.name) + " requires an argument"};
     }
-    if (auto refusal = spec->apply(options, argument))
+    if (auto refusal = entry->apply(options, argument))
       return CommandLineError{std::move(*refusal)};
   }
   return options;
@@ -297,9 +297,9 @@ CommandLine parse_command_line(std::span<const std::string> args) {
 
 std::string usage(std::string_view program) {
   std::string text = "Usage: " + std::string(program) + " [OPTIONS] [FILTERS...]\n\nOptions:\n";
-  for (const OptionSpec& spec : option_table) {
-    if (!spec.help.empty())
-      text += help_line(spec);
+  for (const OptionSpec& entry : option_table) {
+    if (!entry.help.empty())
+      text += help_line(entry);
   }
   text += help_line(unstable_options);
   text += usage_notes;
