@@ -11,8 +11,8 @@
 namespace driver {
 
 struct HookRun {
-  std::string stdout_text;  // decoded lossily as UTF-8, untrimmed
-  std::string stderr_text;  // the same for standard error
+  std::string stdout_text;      // decoded lossily as UTF-8, untrimmed
+  std::string stderr_text;      // the same for standard error
   std::int32_t exit_code = -1;  // -1 when the platform reports no exit code
 };
 

@@ -28,7 +28,8 @@ std::streamsize RoutingBuffer::xsputn(const char* text, std::streamsize count) {
     capture_sink->append(text, static_cast<std::size_t>(count));
     return count;
   }
-  if (original_ == nullptr) return 0;  // the stream had no buffer: the write fails
+  if (original_ == nullptr)
+    return 0;  // the stream had no buffer: the write fails
   std::lock_guard lock(forward_lock_);
   return original_->sputn(text, count);
 }
@@ -36,7 +37,8 @@ std::streamsize RoutingBuffer::xsputn(const char* text, std::streamsize count) {
 int RoutingBuffer::sync() {
   if (capture_sink != nullptr)
     return 0;
-  if (original_ == nullptr) return -1;
+  if (original_ == nullptr)
+    return -1;
   std::lock_guard lock(forward_lock_);
   return original_->pubsync();
 }

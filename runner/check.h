@@ -27,18 +27,24 @@ std::string equality_report(std::string_view left, std::string_view right,
 
 inline void check(bool condition, std::string_view message,
                   std::source_location where = std::source_location::current()) {
-  if (!condition) fail(std::string(message), where);
+  if (!condition)
+    fail(std::string(message), where);
 }
 
 inline void check_assert(bool condition, std::string_view wording,
                          std::source_location where = std::source_location::current()) {
-  if (!condition) fail("assertion failed: " + std::string(wording), where);
+  if (!condition)
+    fail("assertion failed: " + std::string(wording), where);
 }
 
 namespace detail {
-inline std::string describe(std::string_view text) { return std::string(text); }
-template <std::integral T>
-  requires(!std::same_as<T, bool> && !std::same_as<T, char>)
+inline std::string describe(std::string_view text) {
+  return std::string(text);
+}
+template <typename T>
+concept plain_integer = std::integral<T> && !std::same_as<T, bool> && !std::same_as<T, char>;
+
+template <plain_integer T>
 std::string describe(T value) {
   return std::to_string(value);
 }
@@ -46,15 +52,14 @@ std::string describe(T value) {
 
 // Equality check without a message of its own: the bare report.
 template <typename L, typename R>
-  requires std::equality_comparable_with<const L&, const R&>
 void check_eq(const L& left, const R& right,
               std::source_location where = std::source_location::current()) {
-  if (!(left == right)) fail(equality_report(detail::describe(left), detail::describe(right)), where);
+  if (!(left == right))
+    fail(equality_report(detail::describe(left), detail::describe(right)), where);
 }
 
 // Equality check with a message: the report names it after "failed: ".
 template <typename L, typename R>
-  requires std::equality_comparable_with<const L&, const R&>
 void check_eq(const L& left, const R& right, std::string_view message,
               std::source_location where = std::source_location::current()) {
   if (!(left == right)) {

@@ -45,6 +45,8 @@ constexpr std::array<const runner::CaseDescriptor*, 7> cases = {
 
 }  // namespace
 
-runner::Registry registry() noexcept { return cases; }
+runner::Registry registry() noexcept {
+  return cases;
+}
 
 }  // namespace suite
