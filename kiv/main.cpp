@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
 
   auto* check = app.add_subcommand("hook-check", "Hand the agent its pending messages");
   auto* idle = app.add_subcommand("hook-idle", "Mark the agent idle-ready (the Stop event)");
+  // A hook must not fail its host over a word it does not know: extra
+  // arguments are noted and ignored, the hook still runs and exits 0.
+  check->allow_extras();
+  idle->allow_extras();
   auto* deliver = app.add_subcommand("deliver", "Post the message on standard input to an agent");
   std::string recipient;
   std::string sender;
@@ -31,9 +35,12 @@ int main(int argc, char** argv) {
     return status == 0 ? 0 : kiv::kExitUsage;
   }
 
-  if (*check)
-    return kiv::hook_check(std::cerr);
-  if (*idle)
-    return kiv::hook_idle(std::cerr);
+  for (auto* hook : {check, idle}) {
+    if (!*hook)
+      continue;
+    for (const auto& extra : hook->remaining())
+      std::cerr << "kiv " << hook->get_name() << ": ignoring the argument " << extra << "\n";
+    return hook == check ? kiv::hook_check(std::cerr) : kiv::hook_idle(std::cerr);
+  }
   return kiv::deliver(recipient, sender, std::cerr);
 }

@@ -91,5 +91,20 @@ TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
   }
 }
 
+// A host may pass words the hook does not know; the hook still does its work.
+TEST(kiv_bad_input, HooksIgnoreUnexpectedArguments) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+
+  auto idle = sandbox.run({"hook-idle", "--unknown", "extra"}, kPayload);
+  EXPECT_EQ(idle.exit_code, 0) << idle.err;
+  EXPECT_EQ(idle.out, "");
+  EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
+
+  auto check = sandbox.run({"hook-check", "extra"}, kPayload);
+  EXPECT_EQ(check.exit_code, 0) << check.err;
+  EXPECT_FALSE(entry_exists(perch / ".idle-ready"));
+}
+
 }  // namespace
 }  // namespace kiv_test
