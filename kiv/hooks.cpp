@@ -121,8 +121,14 @@ void check(const HookTarget& target, std::ostream& diagnostics) {
   } catch (const std::exception& problem) {
     note_failure(diagnostics, "hook-check", problem);
   }
-  // Cleared before the drain: a message delivered meanwhile sets it again.
-  bool had_messages = os::remove_sentinel(target.perch, kHasMessages);
+  // Cleared before the drain: a message delivered meanwhile sets it again. A
+  // sentinel that cannot be cleared still lets the messages through.
+  bool had_messages = true;
+  try {
+    had_messages = os::remove_sentinel(target.perch, kHasMessages);
+  } catch (const std::exception& problem) {
+    note_failure(diagnostics, "hook-check", problem);
+  }
   auto leftover = drain_spool(target, diagnostics);
   if (leftover == Leftover::pending || (leftover == Leftover::unknown && had_messages)) {
     os::create_sentinel(target.perch, kHasMessages);

@@ -180,6 +180,20 @@ TEST(kiv_hook_check, RemovesSentinelLinksWithoutTouchingTheirTargets) {
   EXPECT_EQ(read_file(outside), "keep me");
 }
 
+TEST(kiv_hook_check, DrainsEvenWhenAStrayDirectoryBlocksHasMessages) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+  write_spool(perch, {{"friend", "still shown"}});
+  fs::create_directories(perch / ".has-messages" / "stray");
+
+  auto run = sandbox.hook_check(kSession);
+
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.out.find("still shown"), std::string::npos) << run.err;
+  EXPECT_NE(run.err, "");
+  EXPECT_EQ(count_rows(perch, 1), 1);
+}
+
 TEST(kiv_hook_check, KeepsMessagesPendingWhenTheAnswerCannotBeWritten) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent(kAgent, kSession);
