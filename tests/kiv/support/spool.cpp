@@ -1,5 +1,7 @@
 #include "tests/kiv/support/spool.h"
 
+#include "fixture/spool.h"
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -8,15 +10,8 @@
 namespace kiv_test {
 namespace {
 
-constexpr char kCreateTable[] =
-    "CREATE TABLE IF NOT EXISTS messages (\n"
-    "            id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
-    "            from_id TEXT NOT NULL,\n"
-    "            body TEXT NOT NULL,\n"
-    "            created_at INTEGER NOT NULL,\n"
-    "            ttl_seconds INTEGER NOT NULL DEFAULT 0,\n"
-    "            delivered INTEGER NOT NULL DEFAULT 0\n"
-    "        )";
+// The table as the sender (the Suite) creates it: a header constant, no link to the Suite.
+const std::string kCreateTable(fixture::messages_table_text);
 
 using Db = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
 using Stmt = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
@@ -59,7 +54,7 @@ constexpr char kInsert[] =
 
 void write_spool(const std::filesystem::path& perch, const std::vector<SpoolRow>& rows) {
   auto db = open(perch);
-  check(db.get(), sqlite3_exec(db.get(), kCreateTable, nullptr, nullptr, nullptr));
+  check(db.get(), sqlite3_exec(db.get(), kCreateTable.c_str(), nullptr, nullptr, nullptr));
   auto statement = prepare(db.get(), kInsert);
   for (const auto& row : rows)
     insert(db.get(), statement.get(), row);
@@ -67,7 +62,7 @@ void write_spool(const std::filesystem::path& perch, const std::vector<SpoolRow>
 
 void fill_spool(const std::filesystem::path& perch, int delivered, int pending) {
   auto db = open(perch);
-  check(db.get(), sqlite3_exec(db.get(), kCreateTable, nullptr, nullptr, nullptr));
+  check(db.get(), sqlite3_exec(db.get(), kCreateTable.c_str(), nullptr, nullptr, nullptr));
   check(db.get(), sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr));
   auto statement = prepare(db.get(), kInsert);
   for (int i = 0; i < delivered + pending; ++i) {
