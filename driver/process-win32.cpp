@@ -1,7 +1,5 @@
 // Windows children: CreateProcessW with an explicit list of inherited handles,
 // so a child started on one thread never inherits another child's pipe ends.
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 
 #include "driver/process.h"
 #include "driver/process_error.h"
+#include "runner/utf16.h"
 
 namespace driver {
 namespace {
@@ -43,15 +42,7 @@ class Handle {
   HANDLE handle_ = nullptr;
 };
 
-std::wstring to_wide(std::string_view text) {
-  if (text.empty())
-    return {};
-  const int size =
-      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
+using runner::utf16::widen;
 
 // Quotes one argument so that CommandLineToArgvW reads it back unchanged.
 void append_quoted(std::wstring& line, const std::wstring& arg) {
@@ -79,7 +70,7 @@ std::wstring command_line(const Command& command) {
   append_quoted(line, command.program().native());
   for (const auto& arg : command.args()) {
     line += L' ';
-    append_quoted(line, to_wide(arg));
+    append_quoted(line, widen(arg));
   }
   return line;
 }
@@ -99,8 +90,8 @@ std::wstring environment_block(const Command& command) {
   std::vector<std::wstring> entries;
   std::vector<std::wstring> names;
   for (const auto& [name, value] : command.env_overrides()) {
-    names.push_back(to_wide(name));
-    entries.push_back(names.back() + L'=' + to_wide(value));
+    names.push_back(widen(name));
+    entries.push_back(names.back() + L'=' + widen(value));
   }
   if (wchar_t* inherited = ::GetEnvironmentStringsW()) {
     for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {

@@ -61,6 +61,8 @@ void name_current_thread(std::string_view name) noexcept {
   }
 }
 
+void use_binary_standard_streams() noexcept {}
+
 bool stdout_is_terminal() noexcept {
   return ::isatty(STDOUT_FILENO) == 1;
 }

@@ -1,31 +1,18 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 // clang-format off: dbghelp.h needs windows.h first
 #include <dbghelp.h>
 // clang-format on
+#include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 
 #include "runner/platform.h"
-
-#pragma comment(lib, "dbghelp.lib")
+#include "runner/utf16.h"
 
 namespace runner::platform {
 namespace {
-
-std::wstring widen(std::string_view text) {
-  if (text.empty())
-    return {};
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
 
 // DbgHelp is single-threaded: every call goes through this lock.
 std::mutex& symbol_lock() {
@@ -40,11 +27,26 @@ std::uint64_t current_thread_id() noexcept {
 }
 
 void name_current_thread(std::string_view name) noexcept {
+  // Windows 10 1607 and later: looked up rather than imported, so that the
+  // program still starts on a system without it.
+  using SetThreadDescriptionFn = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+  static const auto set_description = reinterpret_cast<SetThreadDescriptionFn>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"),
+                                                    "SetThreadDescription")));
+  if (set_description == nullptr)
+    return;
   try {
-    SetThreadDescription(GetCurrentThread(), widen(name).c_str());
+    set_description(GetCurrentThread(), utf16::widen(name).c_str());
   } catch (...) {
     // A thread without a name runs just as well.
   }
+}
+
+void use_binary_standard_streams() noexcept {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
 }
 
 bool stdout_is_terminal() noexcept {
@@ -63,13 +65,20 @@ unsigned available_processors() noexcept {
 }
 
 std::optional<std::string> environment_variable(const std::string& name) {
-  char* value = nullptr;
-  std::size_t size = 0;
-  if (_dupenv_s(&value, &size, name.c_str()) != 0 || value == nullptr)
-    return std::nullopt;
-  std::string result(value);
-  std::free(value);
-  return result;
+  const std::wstring wide_name = utf16::widen(name);
+  std::wstring value(64, L'\0');
+  for (;;) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD size = ::GetEnvironmentVariableW(wide_name.c_str(), value.data(),
+                                                 static_cast<DWORD>(value.size()));
+    if (size == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+      return std::nullopt;
+    if (size < value.size()) {
+      value.resize(size);
+      return utf16::narrow(value);
+    }
+    value.resize(size);  // too small: `size` counts the terminator too
+  }
 }
 
 std::size_t capture_stack(std::span<void*> frames, std::size_t skip) noexcept {

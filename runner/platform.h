@@ -19,6 +19,10 @@ std::uint64_t current_thread_id() noexcept;
 // shorten the name (Linux keeps 15 bytes); failures are ignored.
 void name_current_thread(std::string_view name) noexcept;
 
+// Puts standard output and standard error in binary mode, so that a line
+// break leaves the process as one LF (Windows' text mode writes CR LF).
+void use_binary_standard_streams() noexcept;
+
 // Whether the process's standard output is a terminal.
 bool stdout_is_terminal() noexcept;
 

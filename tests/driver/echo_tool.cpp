@@ -5,7 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/test_tool.h"
+
 int main(int argc, char** argv) {
+  test_tool::use_binary_standard_streams();
   std::string input;
   char buffer[4096];
   while (const std::size_t count = std::fread(buffer, 1, sizeof buffer, stdin)) {

@@ -1,16 +1,20 @@
 #include "driver/process.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <system_error>
 
 #include "tests/driver/test_support.h"
+#include "tests/support/test_tool.h"
 
 namespace driver {
 namespace {
@@ -40,11 +44,18 @@ TEST(Process, ChildGetsArgumentsInputAndEnvironmentExactly) {
   EXPECT_STREQ(std::getenv("HOME"), own_home) << "the override must not reach this process";
 }
 
+// A killed child has no exit code on POSIX; on Windows it has the one it was
+// ended with.
 TEST(Process, ExitStatusIsTheCodeOrEmptyWhenKilled) {
+#ifdef _WIN32
+  const std::optional<std::int32_t> killed = test_tool::abnormal_exit_code;
+#else
+  const std::optional<std::int32_t> killed;
+#endif
   const struct {
     const char* mode;
     std::optional<std::int32_t> code;
-  } cases[] = {{"exit-0", 0}, {"exit-1", 1}, {"exit-2", 2}, {"killed", std::nullopt}};
+  } cases[] = {{"exit-0", 0}, {"exit-1", 1}, {"exit-2", 2}, {"killed", killed}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
     Child child = spawn(Command(STUB_TOOL).arg(c.mode));
@@ -72,17 +83,19 @@ TEST(Process, WriteToChildThatClosedItsInputIsAnErrorNotASignal) {
       child.write_stdin(more_than_a_pipe_holds);
       FAIL() << "the write should fail";
     } catch (const std::system_error& error) {
-      EXPECT_EQ(error.code().value(), EPIPE);
+      EXPECT_EQ(error.code(), std::errc::broken_pipe) << error.what();
       EXPECT_NE(std::string(error.what()).find(STUB_TOOL), std::string::npos) << error.what();
     }
   }
 
+#ifndef _WIN32
   sigset_t pending;
   sigpending(&pending);
   EXPECT_FALSE(sigismember(&pending, SIGPIPE)) << "SIGPIPE left pending";
   sigset_t mask;
   pthread_sigmask(SIG_SETMASK, nullptr, &mask);
   EXPECT_FALSE(sigismember(&mask, SIGPIPE)) << "SIGPIPE left blocked";
+#endif
   EXPECT_FALSE(has_child_process());
 }
 
@@ -96,19 +109,29 @@ TEST(Process, ChildNeverWaitedForIsKilledAndReaped) {
 }
 
 TEST(Process, ProgramThatCannotStartIsAnErrorNamingIt) {
+  driver_test::TempDir scratch;
+  const std::filesystem::path text_file = scratch.path() / "not-a-program.exe";
+  std::ofstream(text_file) << "plain text\n";
   const struct {
-    const char* program;
-    int error;
-  } cases[] = {{"/nonexistent/hook_chain_tool", ENOENT}, {"/etc/passwd", EACCES}};
+    std::filesystem::path program;
+    std::errc error;
+  } cases[] = {
+      {scratch.path() / "missing" / "hook_chain_tool", std::errc::no_such_file_or_directory},
+#ifdef _WIN32
+      {text_file, std::errc::executable_format_error},
+#else
+      {text_file, std::errc::permission_denied},
+#endif
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.program);
+    const std::string program = path_text(c.program);
+    SCOPED_TRACE(program);
     try {
       spawn(Command(c.program));
       ADD_FAILURE() << "spawn should fail";
     } catch (const std::system_error& error) {
-      EXPECT_EQ(error.code().value(), c.error);
-      EXPECT_EQ(std::string(error.what()).rfind(std::string("cannot start ") + c.program, 0), 0)
-          << error.what();
+      EXPECT_EQ(error.code(), c.error) << error.what();
+      EXPECT_EQ(std::string(error.what()).rfind("cannot start " + program, 0), 0) << error.what();
     }
   }
   EXPECT_FALSE(has_child_process());

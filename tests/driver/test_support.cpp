@@ -1,12 +1,21 @@
 #include "tests/driver/test_support.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
+
+#ifdef _WIN32
+#include <windows.h>
+// clang-format off: tlhelp32.h needs windows.h first
+#include <tlhelp32.h>
+// clang-format on
+#else
 #include <sys/wait.h>
 
 #include <cerrno>
+#endif
+
 #include <iterator>
-#include <system_error>
+
+#include "tests/support/environment.h"
 
 namespace driver_test {
 namespace {
@@ -14,8 +23,8 @@ namespace {
 class InheritedEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    ::setenv(inherited_name, inherited_value, 1);
-    ::setenv("KIV_SESSION_ID", outer_session_id, 1);
+    test_support::set_variable(inherited_name, inherited_value);
+    test_support::set_variable("KIV_SESSION_ID", outer_session_id);
   }
 };
 
@@ -23,18 +32,31 @@ const auto* const registered = testing::AddGlobalTestEnvironment(new InheritedEn
 
 }  // namespace
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "driver_test_XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::system_category(), "mkdtemp " + pattern);
-  }
-  path_ = pattern;
+#ifdef _WIN32
+
+std::size_t open_fd_count() {
+  DWORD count = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+  return count;
 }
 
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+bool has_child_process() {
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return true;  // cannot tell: assume the worst
+  const DWORD self = ::GetCurrentProcessId();
+  bool found = false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found;
+       more = ::Process32NextW(snapshot, &entry)) {
+    found = entry.th32ParentProcessID == self && entry.th32ProcessID != self;
+  }
+  ::CloseHandle(snapshot);
+  return found;
 }
+
+#else
 
 std::size_t open_fd_count() {
   const std::filesystem::directory_iterator fds("/proc/self/fd");
@@ -45,6 +67,8 @@ bool has_child_process() {
   int status = 0;
   return !(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
 }
+
+#endif
 
 std::string echo_report(const EchoRun& run) {
   std::string report = "argc=" + std::to_string(run.args.size()) + "\n";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_dir.h"
+
 namespace driver_test {
 
 // Set in the test process's own environment before any test runs; children
@@ -16,21 +18,16 @@ inline constexpr const char* inherited_value = "kept = as is, \xc3\xbc";
 inline constexpr const char* outer_session_id = "outer-session";
 
 // A fresh empty directory in the temp directory, removed with its contents.
-class TempDir {
+class TempDir : public test_support::ScratchDir {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
+  TempDir() : ScratchDir("driver_test_") {}
 };
 
+// The file descriptors (handles on Windows) this process holds open.
 std::size_t open_fd_count();
 
-// True when this process has a child, running or not yet reaped.
+// True when this process has a child: on POSIX one running or not yet reaped,
+// on Windows one still running.
 bool has_child_process();
 
 // What the echo tool prints for a run with these arguments, variables and input.

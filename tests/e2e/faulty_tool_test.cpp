@@ -4,6 +4,7 @@
 // Faults that the cases must tolerate leave all seven passing.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 
 #include "tests/e2e/report.h"
 #include "tests/e2e/suite_run.h"
+#include "tests/support/test_tool.h"
 
 namespace {
 
@@ -27,6 +29,14 @@ constexpr std::string_view empty = "hook_check_no_messages_returns_empty";
 constexpr std::string_view leaves_inbox = "hook_idle_leaves_messages_for_poll";
 constexpr std::string_view sets_idle = "hook_idle_sets_idle_ready";
 constexpr std::string_view cache = "session_cache_populated_on_lookup";
+
+// What the Suite sees of a tool that died: no exit code (-1) on POSIX, the
+// crash's status on Windows.
+#ifdef _WIN32
+constexpr std::int32_t killed_exit_code = test_tool::abnormal_exit_code;
+#else
+constexpr std::int32_t killed_exit_code = -1;
+#endif
 
 const Fault faults[] = {
     {"none", {}, {}},
@@ -62,7 +72,8 @@ const Fault faults[] = {
     {"idle-exits-2", sets_idle,
      "assertion `left == right` failed: hook-idle should always exit 0\n  left: 2\n right: 0"},
     {"idle-killed", sets_idle,
-     "assertion `left == right` failed: hook-idle should always exit 0\n  left: -1\n right: 0"},
+     "assertion `left == right` failed: hook-idle should always exit 0\n  left: " +
+         std::to_string(killed_exit_code) + "\n right: 0"},
     {"idle-skips-idle-ready", sets_idle, ".idle-ready should be set by hook-idle"},
 
     {"idle-prints-line-feed", leaves_inbox,

@@ -4,7 +4,6 @@
 // hits one case only, by the session id (hooks) or the recipient (deliver) it
 // sees, so the other cases of a Suite run still meet a sound tool. Without
 // KIV_FAULT, or with KIV_FAULT=none, it is the bundled tool.
-#include <signal.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -23,6 +22,7 @@
 
 #include "driver/kiv_command.h"
 #include "driver/process.h"
+#include "tests/support/test_tool.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void write_file(const fs::path& path, std::string_view bytes) {
   file << bytes;
   file.close();
   if (!file) {
-    throw std::runtime_error("cannot write " + path.string());
+    throw std::runtime_error("cannot write " + driver::path_text(path));
   }
 }
 
@@ -56,14 +56,15 @@ std::string read_file(const fs::path& path) {
 
 void execute_sql(const fs::path& database, const char* statement) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  int rc =
+      sqlite3_open_v2(driver::path_text(database).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   if (rc == SQLITE_OK) {
     rc = sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
   }
   std::string error = sqlite3_errmsg(db);
   sqlite3_close(db);
   if (rc != SQLITE_OK) {
-    throw std::runtime_error(database.string() + ": " + error);
+    throw std::runtime_error(driver::path_text(database) + ": " + error);
   }
 }
 
@@ -225,6 +226,7 @@ void spoil(std::string_view fault, Run& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  test_tool::use_binary_standard_streams();
   std::cin.exceptions(std::ios::badbit);
   std::ios::sync_with_stdio(false);
   const std::string fault = environment("KIV_FAULT");
@@ -237,7 +239,7 @@ int main(int argc, char** argv) {
     std::cout << run.out << std::flush;
     std::cerr << run.err << std::flush;
     if (!run.exit_code) {
-      raise(SIGKILL);  // the bundled kiv had no exit code, or the fault took it
+      test_tool::die_abnormally();  // the bundled kiv had none, or the fault took it
     }
     return *run.exit_code;
   } catch (const std::exception& error) {

@@ -14,12 +14,13 @@ struct SuiteRun {
   std::int32_t exit_code = -1;         // -1 when the Suite ended without one
   std::string report;                  // standard output
   std::string errors;                  // standard error
-  std::string temp_dir;                // the TMPDIR the Suite ran with (gone by now)
+  std::string temp_dir;                // the temporary directory the Suite had (gone by now)
   std::vector<std::string> leftovers;  // what the Suite left in that TMPDIR
 };
 
-// Runs `suite` with the arguments and the extra variables, TMPDIR set to a
-// fresh private directory that is removed afterwards.
+// Runs `suite` with the arguments and the extra variables, its temporary
+// directory (TMPDIR; TMP and TEMP on Windows) set to a fresh private one that
+// is removed afterwards.
 SuiteRun run_suite(const std::filesystem::path& suite, const std::vector<std::string>& args = {},
                    const std::vector<std::pair<std::string, std::string>>& env = {});
 
