@@ -50,6 +50,11 @@ std::string normalise(std::string report, std::string_view temp_dir, bool sort_r
   static const std::regex note(R"(\nnote: [^\n]*)");
   static const std::regex home(R"(<tmp>/[^/\s:]+)");
 
+#ifdef _WIN32
+  // Paths in the report read with forward slashes, as on POSIX; the report
+  // holds no backslash of its own.
+  report = replace_all(replace_all(report, temp_dir, "<tmp>"), "\\", "/");
+#endif
   report = std::regex_replace(report, elapsed, "finished in <elapsed>");
   report = std::regex_replace(report, notice, "thread '$1' (<tid>) failed at $2:<line>:<col>:");
   report = std::regex_replace(report, note, "");

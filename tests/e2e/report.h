@@ -18,9 +18,9 @@ inline constexpr std::array<std::string_view, 7> case_names = {
 
 // Replaces the elapsed time with "<elapsed>", the thread id and check position
 // of a failure notice with "<tid>" and "<line>:<col>", drops the backtrace note,
-// and writes each sandbox home under `temp_dir` as "<home>". With
-// `sort_results` the per-case lines are sorted, since with several workers they
-// come in order of completion.
+// and writes each sandbox home under `temp_dir` as "<home>"; on Windows every
+// backslash becomes a forward slash. With `sort_results` the per-case lines are
+// sorted, since with several workers they come in order of completion.
 std::string normalise(std::string report, std::string_view temp_dir, bool sort_results);
 
 // The normalised report of a run of all seven cases in which at most one case,
