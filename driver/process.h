@@ -44,8 +44,13 @@ class Command {
 // POSIX the path's native bytes, unchanged.
 std::string path_text(const std::filesystem::path& path);
 
+// The exit status. POSIX reports no exit code for a child killed by a signal:
+// then `exit_code` is empty. On Windows every process has one, so it is never
+// empty there: a child ended by TerminateProcess reports the code it was given
+// (1 from Child's destructor), and one that crashed its NTSTATUS, read as a
+// signed value (STATUS_ACCESS_VIOLATION, 0xC0000005, is -1073741819).
 struct ProcessOutput {
-  std::optional<std::int32_t> exit_code;  // empty when the child has none (killed by a signal)
+  std::optional<std::int32_t> exit_code;
   std::string stdout_bytes;
   std::string stderr_bytes;
 };

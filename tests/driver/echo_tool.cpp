@@ -2,8 +2,8 @@
 // sandboxed run sets, one inherited variable, and its standard input read to the
 // end. Standard error gets the input again.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/support/test_tool.h"
 
@@ -15,13 +15,13 @@ int main(int argc, char** argv) {
     input.append(buffer, count);
   }
 
-  std::string report = "argc=" + std::to_string(argc - 1) + "\n";
-  for (int i = 1; i < argc; ++i)
-    report += std::string("arg=") + argv[i] + "\n";
+  const std::vector<std::string> args = test_tool::arguments(argc, argv);
+  std::string report = "argc=" + std::to_string(args.size()) + "\n";
+  for (const std::string& arg : args)
+    report += "arg=" + arg + "\n";
   for (const char* name :
        {"HOME", "USERPROFILE", "RUZ_HOME", "KIV_SESSION_ID", "HOOK_CHAIN_TEST_INHERITED"}) {
-    const char* value = std::getenv(name);
-    report += std::string(name) + "=" + (value ? value : "<unset>") + "\n";
+    report += std::string(name) + "=" + test_tool::variable(name).value_or("<unset>") + "\n";
   }
   report += "stdin=" + input;
 

@@ -27,14 +27,14 @@ TEST(Process, ChildGetsArgumentsInputAndEnvironmentExactly) {
   const char* own_home = std::getenv("HOME");
   const std::string input("line one\nline two\0with a nul\n", 29);
   Command command(ECHO_TOOL);
-  command.arg("first").arg("two words").arg("");
+  command.arg("first").arg("two words").arg("").arg("w\xc3\xb6rd \"quoted\" \\\\");
   command.env("HOME", "/first/home").env("USERPROFILE", "/users/x").env("HOME", "/second home");
 
   Child child = spawn(command);
   child.write_stdin(input);
   const ProcessOutput output = child.wait_with_output();
 
-  EchoRun expected{.args = {"first", "two words", ""},
+  EchoRun expected{.args = {"first", "two words", "", "w\xc3\xb6rd \"quoted\" \\\\"},
                    .home = "/second home",
                    .userprofile = "/users/x",
                    .input = input};
@@ -106,6 +106,20 @@ TEST(Process, ChildNeverWaitedForIsKilledAndReaped) {
     Child moved = std::move(child);
   }
   EXPECT_FALSE(has_child_process());
+}
+
+TEST(Process, ProgramOnAPathWithSpacesAndNonAsciiCharactersStarts) {
+  driver_test::TempDir scratch;
+  const std::filesystem::path copy =
+      scratch.path() / std::filesystem::path(u8"w\u00ebrk \u00fc") /
+      std::filesystem::path(ECHO_TOOL).filename();
+  std::filesystem::create_directory(copy.parent_path());
+  std::filesystem::copy_file(ECHO_TOOL, copy);
+
+  Child child = spawn(Command(copy).arg("x"));
+  const ProcessOutput output = child.wait_with_output();
+  EXPECT_EQ(output.stdout_bytes.rfind("argc=1\narg=x\n", 0), 0u) << output.stdout_bytes;
+  EXPECT_EQ(output.exit_code, 0);
 }
 
 TEST(Process, ProgramThatCannotStartIsAnErrorNamingIt) {

@@ -1,17 +1,13 @@
 // What the small stand-in tools of the tests share: standard streams that pass
-// bytes unchanged, and an end without an exit code of the tool's choosing.
+// bytes unchanged, arguments and variables as UTF-8, and an end without an exit
+// code of the tool's choosing. test_tool-posix.cpp and test_tool-win32.cpp
+// implement it.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
-#include <signal.h>
-#endif
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace test_tool {
 
@@ -23,25 +19,17 @@ inline constexpr std::int32_t abnormal_exit_code = static_cast<std::int32_t>(0xC
 #endif
 
 // Windows opens standard streams in text mode, which writes LF as CR LF and
-// reads CR LF as LF.
-inline void use_binary_standard_streams() {
-#ifdef _WIN32
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
-}
+// reads CR LF as LF: this puts all three in binary mode.
+void use_binary_standard_streams();
+
+// The arguments after the program's name, as UTF-8. (Windows hands `argv` over
+// in the ANSI code page; the UTF-16 command line has them whole.)
+std::vector<std::string> arguments(int argc, char** argv);
+
+// An environment variable as UTF-8, or nothing when it is not set.
+std::optional<std::string> variable(const std::string& name);
 
 // Ends the process at once, as a crash would.
-[[noreturn]] inline void die_abnormally() {
-  std::fflush(nullptr);
-#ifdef _WIN32
-  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(abnormal_exit_code));
-#else
-  ::raise(SIGKILL);
-#endif
-  for (;;) {
-  }
-}
+[[noreturn]] void die_abnormally();
 
 }  // namespace test_tool
