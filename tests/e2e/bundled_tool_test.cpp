@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "driver/kiv_command.h"
+#include "driver/process.h"
 #include "tests/e2e/report.h"
 #include "tests/e2e/suite_run.h"
 
@@ -39,5 +42,28 @@ INSTANTIATE_TEST_SUITE_P(Workers, BundledTool,
                                          Workers{"one", {"--test-threads", "1"}, false},
                                          Workers{"seven", {"--test-threads", "7"}, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Sandbox homes below a directory whose name needs more than ASCII: the
+// Suite and the tool must pass such paths on whole.
+TEST(BundledTool, HomesOnANonAsciiPathWork) {
+  auto run = e2e::run_suite(HOOK_CHAIN_SUITE, {}, {}, "hook_chain_e2e-\xc3\xa4\xe2\x82\xac-");
+
+  EXPECT_EQ(e2e::normalise(run.report, run.temp_dir, true), e2e::expected_report());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.leftovers, std::vector<std::string>{}) << "left behind in " << run.temp_dir;
+}
+
+// The tool path is compiled in the form the target reads: on Windows a drive
+// letter and backslashes (a Linux path would pass under Wine and fail on
+// Windows). The Suite's default tool path is made the same way as this one.
+TEST(BundledTool, CompiledInToolPathIsAnAbsolutePathOfTheTarget) {
+  const std::string path = driver::path_text(driver::kiv_executable());
+#ifdef _WIN32
+  EXPECT_TRUE(std::regex_match(path, std::regex(R"([A-Za-z]:\\[^/]*\\kiv\.exe)"))) << path;
+#else
+  EXPECT_TRUE(std::regex_match(path, std::regex(R"(/.*/kiv)"))) << path;
+#endif
+  EXPECT_TRUE(std::filesystem::is_regular_file(driver::kiv_executable())) << path;
+}
 
 }  // namespace

@@ -7,8 +7,9 @@
 namespace e2e {
 
 SuiteRun run_suite(const std::filesystem::path& suite, const std::vector<std::string>& args,
-                   const std::vector<std::pair<std::string, std::string>>& env) {
-  test_support::ScratchDir temp_dir("hook_chain_e2e-");
+                   const std::vector<std::pair<std::string, std::string>>& env,
+                   const std::string& temp_prefix) {
+  test_support::ScratchDir temp_dir(temp_prefix);
   driver::Command command(suite);
   for (const auto& arg : args) {
     command.arg(arg);

@@ -21,7 +21,9 @@ struct SuiteRun {
 // Runs `suite` with the arguments and the extra variables, its temporary
 // directory (TMPDIR; TMP and TEMP on Windows) set to a fresh private one that
 // is removed afterwards.
+// `temp_prefix` starts the private directory's name.
 SuiteRun run_suite(const std::filesystem::path& suite, const std::vector<std::string>& args = {},
-                   const std::vector<std::pair<std::string, std::string>>& env = {});
+                   const std::vector<std::pair<std::string, std::string>>& env = {},
+                   const std::string& temp_prefix = "hook_chain_e2e-");
 
 }  // namespace e2e
