@@ -1,7 +1,6 @@
 #include "kiv/deliver.h"
 
-#include <chrono>
-
+#include "kiv/clock.h"
 #include "kiv/kivery.h"
 #include "kiv/os.h"
 #include "kiv/sentinels.h"
@@ -17,11 +16,6 @@ bool check_id(const char* role, const std::string& id, std::ostream& diagnostics
               << "\": an agent id is 1 to 128 letters, digits, '-', '_' or '.', "
                  "not starting with '.'\n";
   return false;
-}
-
-std::int64_t seconds_since_epoch() {
-  using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "kiv/hooks.h"
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kiv/answer.h"
+#include "kiv/clock.h"
 #include "kiv/kivery.h"
 #include "kiv/os.h"
 #include "kiv/sentinels.h"
@@ -82,11 +82,6 @@ int run_hook(const char* hook, std::ostream& diagnostics, Body body) {
     diagnostics << "kiv " << hook << ": unexpected failure\n";
   }
   return kHookExit;
-}
-
-std::int64_t seconds_since_epoch() {
-  using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
 enum class Leftover { none, unknown, pending };

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "kiv/sqlite_db.h"
+
 namespace kiv {
 namespace {
 

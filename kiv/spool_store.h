@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "kiv/sqlite_db.h"
-
 namespace kiv {
+
+class Database;
 
 struct SpoolMessage {
   std::int64_t id = 0;

@@ -1,5 +1,7 @@
 #include "kiv/sqlite_db.h"
 
+#include <sqlite3.h>
+
 namespace kiv {
 namespace {
 // Senders queue behind one another; a long wait beats a lost message.

@@ -2,12 +2,13 @@
 // throws SqliteError with SQLite's message and the database file's path.
 #pragma once
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kiv {
 
