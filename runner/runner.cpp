@@ -8,6 +8,7 @@
 #include "runner/capture.h"
 #include "runner/case_execution.h"
 #include "runner/options.h"
+#include "runner/platform.h"
 #include "runner/report.h"
 #include "runner/result_log.h"
 #include "runner/run.h"
@@ -135,6 +136,7 @@ int run(std::span<const std::string> args, Registry registry, const Environment&
 }
 
 void run_main(int argc, char** argv, Registry registry) {
+  platform::raise_open_file_limit();
   const std::vector<std::string> args(argv, argv + argc);
   const int status = run(args, registry, ProcessEnvironment(), std::cout, std::cerr);
   if (status != exit_success)
