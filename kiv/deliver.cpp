@@ -1,9 +1,9 @@
 #include "kiv/deliver.h"
 
-#include <chrono>
-
+#include "kiv/clock.h"
 #include "kiv/kivery.h"
 #include "kiv/os.h"
+#include "kiv/quote.h"
 #include "kiv/sentinels.h"
 #include "kiv/spool_store.h"
 
@@ -13,15 +13,10 @@ namespace {
 bool check_id(const char* role, const std::string& id, std::ostream& diagnostics) {
   if (is_safe_agent_id(id))
     return true;
-  diagnostics << "kiv deliver: invalid " << role << " id \"" << id
-              << "\": an agent id is 1 to 128 letters, digits, '-', '_' or '.', "
+  diagnostics << "kiv deliver: invalid " << role << " id " << quote(id)
+              << ": an agent id is 1 to 128 letters, digits, '-', '_' or '.', "
                  "not starting with '.'\n";
   return false;
-}
-
-std::int64_t seconds_since_epoch() {
-  using namespace std::chrono;
-  return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -33,8 +28,8 @@ int deliver(const std::string& recipient, const std::string& sender, std::ostrea
   try {
     auto kivery = kivery_directory(data_root());
     if (!is_registered(kivery, recipient)) {
-      diagnostics << "kiv deliver: no such agent: " << recipient << " (no perch in "
-                  << kivery.string() << ")\n";
+      diagnostics << "kiv deliver: no such agent: " << quote(recipient) << " (no perch in "
+                  << quote(kivery.string()) << ")\n";
       return kExitFailed;
     }
     auto body = os::read_standard_input();

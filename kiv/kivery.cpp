@@ -8,6 +8,7 @@
 
 #include "kiv/file_text.h"
 #include "kiv/os.h"
+#include "kiv/quote.h"
 #include "kiv/session_cache.h"
 
 namespace kiv {
@@ -27,8 +28,8 @@ bool record_matches(const std::filesystem::path& perch, const std::string& sessi
   try {
     return recorded_session_id(perch) == session_id;
   } catch (const std::exception& problem) {
-    diagnostics << "kiv: skipping agent " << perch.filename().string() << ": " << problem.what()
-                << "\n";
+    diagnostics << "kiv: skipping agent " << quote(perch.filename().string()) << ": "
+                << problem.what() << "\n";
     return false;
   }
 }
@@ -40,7 +41,7 @@ std::vector<std::string> scan_records(const std::filesystem::path& kivery,
   std::error_code error;
   std::filesystem::directory_iterator entries(kivery, error);
   if (error) {
-    diagnostics << "kiv: cannot list " << kivery.string() << ": " << error.message() << "\n";
+    diagnostics << "kiv: cannot list " << quote(kivery.string()) << ": " << error.message() << "\n";
     return matches;
   }
   for (const auto& entry : entries) {
@@ -91,10 +92,10 @@ std::string recorded_session_id(const std::filesystem::path& perch) {
   auto file = perch / "info.json";
   auto record = nlohmann::json::parse(read_file(file), nullptr, false);
   if (!record.is_object())
-    throw std::runtime_error(file.string() + " is not a JSON object");
+    throw std::runtime_error(quote(file.string()) + " is not a JSON object");
   auto session = record.find("session_id");
   if (session == record.end() || !session->is_string()) {
-    throw std::runtime_error(file.string() + " has no session_id text");
+    throw std::runtime_error(quote(file.string()) + " has no session_id text");
   }
   return session->get<std::string>();
 }
@@ -116,8 +117,8 @@ std::optional<std::string> find_agent_for_session(const std::filesystem::path& k
       agent = match;
   }
   if (matches.size() > 1) {
-    diagnostics << "kiv: " << matches.size() << " agents claim session " << session_id << "; using "
-                << *agent << "\n";
+    diagnostics << "kiv: " << matches.size() << " agents claim session " << quote(session_id)
+                << "; using " << quote(*agent) << "\n";
   }
 
   if (!agent && !cached)

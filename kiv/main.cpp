@@ -8,6 +8,7 @@
 #include "kiv/deliver.h"
 #include "kiv/hooks.h"
 #include "kiv/os.h"
+#include "kiv/quote.h"
 
 int main(int argc, char** argv) {
   kiv::os::prepare_process();
@@ -39,7 +40,8 @@ int main(int argc, char** argv) {
     if (!*hook)
       continue;
     for (const auto& extra : hook->remaining())
-      std::cerr << "kiv " << hook->get_name() << ": ignoring the argument " << extra << "\n";
+      std::cerr << "kiv " << hook->get_name() << ": ignoring the argument " << kiv::quote(extra)
+                << "\n";
     return hook == check ? kiv::hook_check(std::cerr) : kiv::hook_idle(std::cerr);
   }
   return kiv::deliver(recipient, sender, std::cerr);

@@ -9,13 +9,14 @@
 #include <system_error>
 
 #include "kiv/os.h"
+#include "kiv/quote.h"
 
 namespace kiv::os {
 namespace {
 
 std::system_error error_at(const std::string& what, const std::filesystem::path& path,
                            int code = errno) {
-  return std::system_error(code, std::generic_category(), what + " " + path.string());
+  return std::system_error(code, std::generic_category(), what + " " + quote(path.string()));
 }
 
 // An open file descriptor, closed when it goes out of scope.
@@ -80,6 +81,11 @@ std::optional<std::filesystem::path> home_directory() {
 bool is_plain_directory(const std::filesystem::path& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool is_symbolic_link(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
 void create_sentinel(const std::filesystem::path& directory, const std::string& name) {

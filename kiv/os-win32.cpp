@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "kiv/os.h"
+#include "kiv/quote.h"
 
 namespace kiv::os {
 namespace {
@@ -15,7 +16,7 @@ namespace {
 std::system_error error_at(const std::string& what, const std::filesystem::path& path,
                            DWORD code = ::GetLastError()) {
   return std::system_error(static_cast<int>(code), std::system_category(),
-                           what + " " + path.string());
+                           what + " " + quote(path.string()));
 }
 
 class Handle {
@@ -67,6 +68,10 @@ bool is_plain_directory(const std::filesystem::path& path) {
   DWORD attributes = attributes_of(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !is_link(attributes);
+}
+
+bool is_symbolic_link(const std::filesystem::path& path) {
+  return is_link(attributes_of(path));
 }
 
 void create_sentinel(const std::filesystem::path& directory, const std::string& name) {

@@ -21,6 +21,10 @@ std::optional<std::filesystem::path> home_directory();
 // True when `path` itself (not what a link there points to) is a directory.
 bool is_plain_directory(const std::filesystem::path& path);
 
+// True when the entry `path` itself is a symbolic link (on Windows, any
+// reparse point), whether or not its target exists.
+bool is_symbolic_link(const std::filesystem::path& path);
+
 // Creates the empty file `name` directly in `directory` in one atomic step.
 // An existing file or directory of that name is left as it is; a symbolic link
 // of that name is replaced by the file, never followed. Throws

@@ -5,6 +5,7 @@
 #include "kiv/file_text.h"
 #include "kiv/kivery.h"
 #include "kiv/os.h"
+#include "kiv/quote.h"
 
 namespace kiv {
 
@@ -28,8 +29,8 @@ SessionCache SessionCache::load(const std::filesystem::path& kivery, std::ostrea
       throw std::runtime_error("not a JSON object");
     entries = std::move(parsed);
   } catch (const std::exception& problem) {
-    diagnostics << "kiv: ignoring the session cache " << file.string() << ": " << problem.what()
-                << "\n";
+    diagnostics << "kiv: ignoring the session cache " << quote(file.string()) << ": "
+                << problem.what() << "\n";
   }
   return SessionCache(file, entries);
 }

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "kiv/sqlite_db.h"
+
 namespace kiv {
 namespace {
 
@@ -18,6 +20,9 @@ constexpr char kCreateTable[] =
 // Keeps finding the pending rows cheap however many delivered rows pile up.
 constexpr char kCreatePendingIndex[] =
     "CREATE INDEX IF NOT EXISTS messages_pending ON messages (id) WHERE delivered = 0";
+
+// Senders queue behind one another; a long wait beats a lost message.
+constexpr std::chrono::milliseconds kSenderLockWait{30000};
 
 constexpr std::int64_t kDelivered = 1;
 constexpr std::int64_t kExpired = 2;
@@ -56,7 +61,7 @@ bool has_expired(std::int64_t created_at, std::int64_t ttl_seconds, std::int64_t
 
 void queue_message(const std::filesystem::path& perch, const std::string& from_id,
                    const std::string& body, std::int64_t created_at) {
-  Database db(spool_file(perch), Database::Open::create);
+  Database db(spool_file(perch), Database::Open::create, kSenderLockWait);
   // Take the write lock first: a transaction that starts by reading and then
   // wants to write can fail at once instead of waiting for other senders.
   db.execute("BEGIN IMMEDIATE");
@@ -71,19 +76,32 @@ void queue_message(const std::filesystem::path& perch, const std::string& from_i
   db.execute("COMMIT");
 }
 
-SpoolDrain::SpoolDrain(const std::filesystem::path& perch, std::int64_t now) {
+bool has_pending_messages(const std::filesystem::path& perch, std::chrono::milliseconds lock_wait) {
+  auto file = spool_file(perch);
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+    return false;
+  Database db(file, Database::Open::existing, lock_wait);
+  if (!has_messages_table(db))
+    return false;
+  return db.prepare("SELECT 1 FROM messages WHERE delivered = 0 LIMIT 1").step();
+}
+
+SpoolDrain::SpoolDrain(const std::filesystem::path& perch, std::int64_t now,
+                       std::chrono::milliseconds lock_wait) {
   auto file = spool_file(perch);
   std::error_code error;
   if (!std::filesystem::exists(std::filesystem::symlink_status(file, error)))
     return;
 
-  db_ = std::make_unique<Database>(file, Database::Open::existing);
+  db_ = std::make_unique<Database>(file, Database::Open::existing, lock_wait);
   db_->execute("BEGIN IMMEDIATE");
   in_transaction_ = true;
   if (!has_messages_table(*db_))
     return;
   db_->execute(kCreatePendingIndex);
 
+  std::vector<std::int64_t> live;
   std::vector<std::int64_t> expired;
   auto pending = db_->prepare(
       "SELECT id, from_id, body, created_at, ttl_seconds FROM messages WHERE delivered = 0 "
@@ -93,10 +111,12 @@ SpoolDrain::SpoolDrain(const std::filesystem::path& perch, std::int64_t now) {
     if (has_expired(pending.column_int64(3), pending.column_int64(4), now)) {
       expired.push_back(id);
     } else {
+      live.push_back(id);
       messages_.push_back({id, pending.column_text(1), pending.column_text(2)});
     }
   }
   mark(*db_, expired, kExpired);
+  mark(*db_, live, kDelivered);
 }
 
 SpoolDrain::~SpoolDrain() {
@@ -109,13 +129,9 @@ SpoolDrain::~SpoolDrain() {
   }
 }
 
-void SpoolDrain::commit_delivered() {
+void SpoolDrain::commit() {
   if (!in_transaction_)
     return;
-  std::vector<std::int64_t> ids;
-  for (const auto& message : messages_)
-    ids.push_back(message.id);
-  mark(*db_, ids, kDelivered);
   db_->execute("COMMIT");
   in_transaction_ = false;
 }

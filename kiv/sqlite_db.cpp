@@ -1,22 +1,54 @@
 #include "kiv/sqlite_db.h"
 
+#include <sqlite3.h>
+
+#include "kiv/os.h"
+#include "kiv/quote.h"
+
 namespace kiv {
 namespace {
-// Senders queue behind one another; a long wait beats a lost message.
-constexpr int kBusyTimeoutMs = 30000;
+
+// The files SQLite keeps beside a database: a link there would take its
+// writes elsewhere just as a link in place of the database would.
+constexpr const char* kCompanionSuffixes[] = {"", "-journal", "-wal", "-shm"};
+
+void refuse_links(const std::filesystem::path& file) {
+  for (const char* suffix : kCompanionSuffixes) {
+    auto entry = file;
+    entry += suffix;
+    if (os::is_symbolic_link(entry))
+      throw SqliteError("refusing to open " + quote(entry.string()) + ": it is a symbolic link");
+  }
+}
+
+// SQLite's no-follow mode refuses a link anywhere in the name. Links above
+// the database's directory are the user's own set-up, so the directory is
+// resolved first and only a link at the file itself is refused.
+std::filesystem::path resolved_directory_of(const std::filesystem::path& file) {
+  std::error_code error;
+  auto directory = std::filesystem::canonical(file.parent_path(), error);
+  if (error)
+    throw SqliteError("cannot open " + quote(file.string()) + ": " + error.message());
+  return directory / file.filename();
+}
+
 }  // namespace
 
-Database::Database(const std::filesystem::path& file, Open mode) : file_(file) {
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+Database::Database(const std::filesystem::path& file, Open mode,
+                   std::chrono::milliseconds lock_wait)
+    : file_(file) {
+  refuse_links(file);
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
   if (mode == Open::create)
     flags |= SQLITE_OPEN_CREATE;
-  int result = sqlite3_open_v2(file.string().c_str(), &db_, flags, nullptr);
+  int result = sqlite3_open_v2(resolved_directory_of(file).string().c_str(), &db_, flags, nullptr);
   if (result != SQLITE_OK) {
     std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
     sqlite3_close(db_);
-    throw SqliteError("cannot open " + file.string() + ": " + message);
+    throw SqliteError("cannot open " + quote(file.string()) + ": " + message);
   }
-  check(sqlite3_busy_timeout(db_, kBusyTimeoutMs), SQLITE_OK, "setting the busy timeout");
+  check(sqlite3_busy_timeout(db_, static_cast<int>(lock_wait.count())), SQLITE_OK,
+        "setting the busy timeout");
 }
 
 Database::~Database() {
@@ -26,7 +58,8 @@ Database::~Database() {
 void Database::check(int result, int expected, const char* doing) const {
   if (result == expected)
     return;
-  throw SqliteError(std::string(doing) + " in " + file_.string() + ": " + sqlite3_errmsg(db_));
+  throw SqliteError(std::string(doing) + " in " + quote(file_.string()) + ": " +
+                    sqlite3_errmsg(db_));
 }
 
 void Database::execute(const char* sql) {
@@ -36,7 +69,8 @@ void Database::execute(const char* sql) {
     return;
   std::string text = message != nullptr ? message : sqlite3_errstr(result);
   sqlite3_free(message);
-  throw SqliteError(std::string("running \"") + sql + "\" in " + file_.string() + ": " + text);
+  throw SqliteError(std::string("running \"") + sql + "\" in " + quote(file_.string()) + ": " +
+                    text);
 }
 
 Statement Database::prepare(const char* sql) {

@@ -2,12 +2,14 @@
 // throws SqliteError with SQLite's message and the database file's path.
 #pragma once
 
-#include <sqlite3.h>
-
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kiv {
 
@@ -22,9 +24,11 @@ class Database {
  public:
   enum class Open { existing, create };
 
-  // Opens `file` read-write (creating it with Open::create), with a busy
-  // timeout so that a locked database is waited for rather than failed.
-  Database(const std::filesystem::path& file, Open mode);
+  // Opens `file` read-write (creating it with Open::create). A locked
+  // database is waited for up to `lock_wait` before an operation fails. A
+  // symbolic link standing in the file's place, or in the place of its journal,
+  // is refused and never followed: the database stays where it is named.
+  Database(const std::filesystem::path& file, Open mode, std::chrono::milliseconds lock_wait);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;

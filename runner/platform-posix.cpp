@@ -2,9 +2,11 @@
 #include <execinfo.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -117,6 +119,20 @@ std::vector<std::string> describe_stack(std::span<void* const> frames) {
     }
   }
   return lines;
+}
+
+void raise_open_file_limit() noexcept {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+    return;
+  limit.rlim_cur = limit.rlim_max;
+  if (::setrlimit(RLIMIT_NOFILE, &limit) == 0)
+    return;
+#if defined(OPEN_MAX)
+  // macOS refuses an unlimited soft limit but takes its own ceiling.
+  limit.rlim_cur = OPEN_MAX;
+  ::setrlimit(RLIMIT_NOFILE, &limit);
+#endif
 }
 
 }  // namespace runner::platform

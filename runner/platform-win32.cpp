@@ -110,4 +110,7 @@ std::vector<std::string> describe_stack(std::span<void* const> frames) {
   return lines;
 }
 
+// Windows sets no per-process limit on open handles to raise.
+void raise_open_file_limit() noexcept {}
+
 }  // namespace runner::platform

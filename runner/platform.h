@@ -40,4 +40,9 @@ std::size_t capture_stack(std::span<void*> frames, std::size_t skip) noexcept;
 // One readable line per frame: module, symbol where known, address.
 std::vector<std::string> describe_stack(std::span<void* const> frames);
 
+// Raises the process's soft limit on open files to its hard limit, so that
+// many workers at once do not run short of descriptors. Failures are ignored;
+// where the system has no such limit it does nothing.
+void raise_open_file_limit() noexcept;
+
 }  // namespace runner::platform

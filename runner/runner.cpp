@@ -137,6 +137,7 @@ int run(std::span<const std::string> args, Registry registry, const Environment&
 
 void run_main(int argc, char** argv, Registry registry) {
   platform::use_binary_standard_streams();
+  platform::raise_open_file_limit();
   const std::vector<std::string> args(argv, argv + argc);
   const int status = run(args, registry, ProcessEnvironment(), std::cout, std::cerr);
   if (status != exit_success)

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "tests/kiv/support/sandbox.h"
+#include "tests/kiv/support/spool.h"
 
 namespace kiv_test {
 namespace {
@@ -27,14 +28,17 @@ struct BadInput {
   std::function<void(const Sandbox&)> prepare;
   std::string input;
   std::optional<std::string> env;
-  bool idle_too = true;  // hook-idle meets the same input
+  const char* says = nullptr;  // a text standard error must hold
+  bool idle_too = true;        // hook-idle meets the same input
 };
 
 const std::vector<BadInput>& bad_inputs() {
   auto registered = [](const Sandbox& s) { s.register_agent(kAgent, kSession); };
   static const std::vector<BadInput> cases = {
-      {"malformed payload", registered, "{\"session_id\":", kSession},
-      {"payload not an object", registered, "[\"test-session-bad\"]", kSession},
+      {"malformed payload", registered, "{\"session_id\":", kSession, "not valid JSON"},
+      {"payload not UTF-8", registered, "{\"session_id\":\"test-session-bad\xff\"}", kSession,
+       "not UTF-8"},
+      {"payload not an object", registered, "[\"test-session-bad\"]", kSession, "not an object"},
       {"empty input without env", registered, "", std::nullopt},
       {"no session_id without env", registered, "{\"hook_event_name\":\"Stop\"}", std::nullopt},
       {"unknown session", registered, "{\"session_id\":\"nobody-session\"}", "nobody-session"},
@@ -67,7 +71,7 @@ const std::vector<BadInput>& bad_inputs() {
          write_file(perch / "spool.db", random_bytes(8192));
          write_file(perch / ".has-messages", "");
        },
-       kPayload, kSession, false},
+       kPayload, kSession, nullptr, false},
   };
   return cases;
 }
@@ -86,6 +90,10 @@ TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
       EXPECT_EQ(run.exit_code, 0) << c.name << ", " << hook;
       EXPECT_EQ(run.out, "") << c.name << ", " << hook;
       EXPECT_NE(run.err, "") << c.name << ", " << hook;
+      if (c.says != nullptr) {
+        EXPECT_NE(run.err.find(c.says), std::string::npos)
+            << c.name << ", " << hook << ": " << run.err;
+      }
       EXPECT_EQ(sandbox.snapshot(), before) << c.name << ", " << hook;
     }
   }
@@ -104,6 +112,82 @@ TEST(kiv_bad_input, HooksIgnoreUnexpectedArguments) {
   auto check = sandbox.run({"hook-check", "extra"}, kPayload);
   EXPECT_EQ(check.exit_code, 0) << check.err;
   EXPECT_FALSE(entry_exists(perch / ".idle-ready"));
+}
+
+// A spool.db (or its journal) that is a link is refused, never followed: the
+// tool writes nothing outside its data root and shows nothing from elsewhere.
+TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
+  struct SpoolLink {
+    const char* name;
+    const char* entry;  // the link in the perch
+    std::function<fs::path(const Sandbox&)> target;
+  };
+  const std::vector<SpoolLink> links = {
+      {"dangling", "spool.db", [](const Sandbox& s) { return s.home() / "nowhere.db"; }},
+      {"to an empty outside file", "spool.db",
+       [](const Sandbox& s) {
+         write_file(s.home() / "empty", "");
+         return s.home() / "empty";
+       }},
+      {"to an outside database", "spool.db",
+       [](const Sandbox& s) {
+         fs::create_directory(s.home() / "elsewhere");
+         write_spool(s.home() / "elsewhere", {{"stranger", "not for this agent"}});
+         return s.home() / "elsewhere" / "spool.db";
+       }},
+      {"in the journal's place", "spool.db-journal",
+       [](const Sandbox& s) {
+         EXPECT_EQ(s.deliver(kAgent, "friend", "real message").exit_code, 0);
+         write_file(s.home() / "keep", "keep me");
+         return s.home() / "keep";
+       }},
+  };
+  for (const auto& link : links) {
+    for (const char* command : {"deliver", "hook-check"}) {
+      Sandbox sandbox;
+      auto perch = sandbox.register_agent(kAgent, kSession);
+      EXPECT_EQ(sandbox.hook_check(kSession).exit_code, 0);  // warms the session cache
+      fs::create_symlink(link.target(sandbox), perch / link.entry);
+      auto before = sandbox.snapshot();
+
+      auto run = std::string(command) == "deliver" ? sandbox.deliver(kAgent, "friend", "hi")
+                                                   : sandbox.hook_check(kSession);
+
+      EXPECT_EQ(run.exit_code, std::string(command) == "deliver" ? 1 : 0)
+          << link.name << ", " << command;
+      EXPECT_EQ(run.out, "") << link.name << ", " << command;
+      EXPECT_NE(run.err.find((perch / link.entry).string()), std::string::npos)
+          << link.name << ", " << command << ": " << run.err;
+      EXPECT_EQ(sandbox.snapshot(), before) << link.name << ", " << command;
+    }
+  }
+}
+
+TEST(kiv_bad_input, DiagnosticsCutHugeIds) {
+  Sandbox sandbox;
+  sandbox.register_agent(kAgent, kSession);
+  const std::string huge(10 << 20, 's');
+
+  auto check = sandbox.run({"hook-check"}, "{\"session_id\":\"" + huge + "\"}");
+  EXPECT_EQ(check.exit_code, 0);
+  EXPECT_LT(check.err.size(), 2048u);
+  EXPECT_NE(check.err.find("more bytes"), std::string::npos) << check.err;
+
+  // Well within a command line's bounds (32,767 characters on Windows).
+  auto deliver = sandbox.deliver(std::string(20000, 'r'), "friend", "hi");
+  EXPECT_EQ(deliver.exit_code, 2);
+  EXPECT_LT(deliver.err.size(), 2048u);
+}
+
+TEST(kiv_bad_input, ASessionIdThatIsNoTextIsNotedBeforeTheFallback) {
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+
+  auto run = sandbox.run({"hook-idle"}, "{\"session_id\":42}", kSession);
+
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.err.find("session_id is a number"), std::string::npos) << run.err;
+  EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
 }
 
 }  // namespace

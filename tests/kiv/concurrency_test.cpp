@@ -12,7 +12,9 @@
 namespace kiv_test {
 namespace {
 
-constexpr int kSenders = 50;
+constexpr int kRounds = 5;
+constexpr int kSendersPerRound = 10;
+constexpr int kSenders = kRounds * kSendersPerRound;
 
 size_t count_occurrences(const std::string& text, const std::string& needle) {
   size_t count = 0;
@@ -29,35 +31,38 @@ TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce)
   std::mutex outputs_lock;
   std::string outputs;
   std::atomic<int> failures{0};
-  std::atomic<bool> delivering{true};
 
-  std::thread checker([&] {
-    while (delivering) {
-      auto run = sandbox.hook_check("busy-session");
-      if (run.exit_code != 0)
-        ++failures;
-      std::lock_guard lock(outputs_lock);
-      outputs += run.out;
-    }
-  });
-  std::vector<std::thread> senders;
-  for (int i = 0; i < kSenders; ++i) {
-    senders.emplace_back([&, i] {
-      auto run =
-          sandbox.deliver("busy-agent", "sender-" + std::to_string(i), "body-" + std::to_string(i));
-      if (run.exit_code != 0)
-        ++failures;
+  for (int round = 0; round < kRounds; ++round) {
+    std::atomic<bool> delivering{true};
+    std::thread checker([&] {
+      while (delivering) {
+        auto run = sandbox.hook_check("busy-session");
+        if (run.exit_code != 0)
+          ++failures;
+        std::lock_guard lock(outputs_lock);
+        outputs += run.out;
+      }
     });
+    std::vector<std::thread> senders;
+    for (int i = round * kSendersPerRound; i < (round + 1) * kSendersPerRound; ++i) {
+      senders.emplace_back([&, i] {
+        auto n = std::to_string(i);
+        if (sandbox.deliver("busy-agent", "sender-" + n, "body-" + n).exit_code != 0)
+          ++failures;
+      });
+    }
+    for (auto& sender : senders)
+      sender.join();
+    delivering = false;
+    checker.join();
+
+    if (count_rows(perch, 0) > 0) {
+      EXPECT_TRUE(entry_exists(perch / ".has-messages"))
+          << "pending rows without the sentinel after round " << round;
+    }
   }
-  for (auto& sender : senders)
-    sender.join();
-  delivering = false;
-  checker.join();
 
   ASSERT_EQ(failures, 0);
-  if (count_rows(perch, 0) > 0) {
-    EXPECT_TRUE(entry_exists(perch / ".has-messages")) << "pending rows without the sentinel";
-  }
   outputs += sandbox.hook_check("busy-session").out;
   EXPECT_EQ(count_rows(perch, 0), 0);
   EXPECT_EQ(count_rows(perch, 1), kSenders);

@@ -1,6 +1,11 @@
 // hook-check: drains the spool into one answer, clears the busy-state sentinels.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include <chrono>
 #include <nlohmann/json.hpp>
 
@@ -211,6 +216,61 @@ TEST(kiv_hook_check, KeepsMessagesPendingWhenTheAnswerCannotBeWritten) {
   EXPECT_EQ(count_rows(perch, 0), 1);
   EXPECT_EQ(count_rows(perch, 1), 0);
   EXPECT_TRUE(entry_exists(perch / ".has-messages"));
+}
+
+#ifndef _WIN32
+// Gives everything under `root` to `user`, links included.
+void give_tree_to(const fs::path& root, const passwd& user) {
+  auto give = [&](const fs::path& path) {
+    if (::lchown(path.c_str(), user.pw_uid, user.pw_gid) != 0)
+      throw std::runtime_error("cannot give " + path.string() + " to " + user.pw_name);
+  };
+  give(root);
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    give(entry.path());
+}
+#endif
+
+// A perch the user may not write to: the drain fails before anything is
+// shown, so the messages stay pending and are not shown again and again.
+TEST(kiv_hook_check, ShowsNothingAndKeepsMessagesPendingWhenTheSpoolCannotBeWritten) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs POSIX directory permissions and an unprivileged user";
+#else
+  Sandbox sandbox;
+  auto perch = sandbox.register_agent(kAgent, kSession);
+  ASSERT_EQ(sandbox.deliver(kAgent, "friend", "shown once or not at all").exit_code, 0);
+
+  std::vector<std::string> command = {kiv_path()};
+  if (::geteuid() == 0) {
+    // Root writes anywhere: run the hook as an unprivileged user instead.
+    const passwd* nobody = ::getpwnam("nobody");
+    if (nobody == nullptr || ::access("/usr/bin/setpriv", X_OK) != 0)
+      GTEST_SKIP() << "running as root without the user nobody or setpriv(1) to drop privileges";
+    give_tree_to(sandbox.home(), *nobody);
+    command = {"/usr/bin/setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+               "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups", kiv_path()};
+  }
+  fs::permissions(perch, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+
+  for (int check = 0; check < 3; ++check) {
+    ChildOptions options;
+    options.args = {"hook-check"};
+    options.input = "{\"session_id\":\"test-session-check\"}";
+    auto run = sandbox.run_command(command, options);
+    if (run.exit_code == 126 || run.exit_code == 127)
+      GTEST_SKIP() << "the tool cannot be started as an unprivileged user: " << run.err;
+
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, "") << "check " << check;
+    EXPECT_NE(run.err.find((perch / "spool.db").string()), std::string::npos) << run.err;
+  }
+  fs::permissions(perch, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(count_rows(perch, 0), 1);
+  EXPECT_TRUE(entry_exists(perch / ".has-messages"));
+#endif
 }
 
 }  // namespace

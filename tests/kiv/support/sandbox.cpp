@@ -40,11 +40,17 @@ fs::path Sandbox::register_agent(const std::string& agent_id, const std::string&
 }
 
 ChildResult Sandbox::run(ChildOptions options, std::optional<std::string> session_env) const {
+  return run_command({kiv_path()}, std::move(options), std::move(session_env));
+}
+
+ChildResult Sandbox::run_command(const std::vector<std::string>& command, ChildOptions options,
+                                 std::optional<std::string> session_env) const {
+  options.args.insert(options.args.begin(), command.begin() + 1, command.end());
   options.env.push_back({"HOME", home_.string()});
   options.env.push_back({"USERPROFILE", home_.string()});
   options.env.push_back({"RUZ_HOME", root().string()});
-  options.env.push_back({"KIV_SESSION_ID", session_env});
-  return run_child(kiv_path(), options);
+  options.env.push_back({"KIV_SESSION_ID", std::move(session_env)});
+  return run_child(command.at(0), options);
 }
 
 ChildResult Sandbox::run(std::vector<std::string> args, std::string input,

@@ -33,6 +33,11 @@ class Sandbox {
 
   // Runs kiv with this home; KIV_SESSION_ID is set to `session_env` or removed.
   ChildResult run(ChildOptions options, std::optional<std::string> session_env = {}) const;
+  // The same for `command`, a program and its first arguments, with
+  // `options.args` after them: a launcher in front of the tool, such as
+  // {"/usr/bin/timeout", "-s", "KILL", "1", kiv_path()}.
+  ChildResult run_command(const std::vector<std::string>& command, ChildOptions options,
+                          std::optional<std::string> session_env = {}) const;
   ChildResult run(std::vector<std::string> args, std::string input = {},
                   std::optional<std::string> session_env = {}) const;
   ChildResult hook_check(const std::string& session_id) const;

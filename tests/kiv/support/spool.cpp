@@ -72,6 +72,21 @@ void fill_spool(const std::filesystem::path& perch, int delivered, int pending) 
   check(db.get(), sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr));
 }
 
+SpoolLock::SpoolLock(const std::filesystem::path& perch) {
+  auto db = open(perch);
+  check(db.get(), sqlite3_exec(db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+  db_ = db.release();
+}
+
+SpoolLock::~SpoolLock() {
+  release();
+}
+
+void SpoolLock::release() {
+  sqlite3_close(db_);  // rolls back the open transaction
+  db_ = nullptr;
+}
+
 std::vector<SpoolRow> read_spool(const std::filesystem::path& perch) {
   auto db = open(perch);
   auto query = prepare(db.get(),
