@@ -5,16 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <source_location>
-#include <string>
-#include <string_view>
-#include <system_error>
 
 #include "driver/hook_runner.h"
 #include "driver/kiv_command.h"
-#include "driver/process.h"
-#include "driver/utf8_lossy.h"
+#include "driver/tool_run.h"
 #include "fixture/agent.h"
 #include "fixture/files.h"
 #include "fixture/inbox.h"
@@ -36,44 +30,17 @@ using runner::check;
 using runner::check_assert;
 using runner::check_eq;
 
-// Runs `deliver` in the sandbox: the recipient and the sender as arguments, the
-// body on standard input. Returns the tool's exit status and output once it has
-// exited; no child outlives the call, also when writing the body fails.
-driver::ProcessOutput run_deliver(const std::filesystem::path& home, std::string_view recipient,
-                                  std::string_view sender, std::string_view body,
-                                  std::source_location where = std::source_location::current()) {
-  driver::Command command = driver::kiv_command(home);
-  command.arg("deliver").arg(std::string(recipient)).arg(std::string(sender));
-
-  driver::Child child = [&] {
-    try {
-      return driver::spawn(command);
-    } catch (const std::system_error& error) {
-      runner::fail_step("deliver failed", error.what(), where);
-    }
-  }();
-  try {
-    child.write_stdin(body);
-  } catch (const std::system_error& error) {
-    child.close_and_reap();
-    runner::fail_unexpected(error.what(), where);
-  }
-  try {
-    return child.wait_with_output();
-  } catch (const std::system_error& error) {
-    runner::fail_step("deliver failed", error.what(), where);
-  }
-}
-
 }  // namespace
 
 void full_hook_chain_deliver_check_idle() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "chain-agent", "test-session-chain-007");
 
-  auto delivered = run_deliver(home.path(), "chain-agent", "test-sender", "Chain test message\n");
-  check_eq(delivered.exit_code.value_or(-1), 0,
-           "deliver should exit 0, stderr: " + driver::decode_utf8_lossy(delivered.stderr_bytes));
+  auto deliver = driver::kiv_command(home.path());
+  deliver.arg("deliver").arg("chain-agent").arg("test-sender");
+  auto delivered =
+      driver::run_tool(deliver, "Chain test message\n", {"deliver failed", "deliver failed"});
+  check_eq(delivered.exit_code, 0, "deliver should exit 0, stderr: " + delivered.stderr_text);
   check(path_exists(perch / ".has-messages"), ".has-messages should be set after deliver");
 
   auto checked = run_hook_check(home.path(), "test-session-chain-007");
