@@ -15,6 +15,7 @@
 #include "fixture/sandbox_home.h"
 #include "fixture/spool.h"
 #include "runner/check.h"
+#include "scenarios/sentinel_checks.h"
 #include "scenarios/text.h"
 
 namespace scenarios {
@@ -27,7 +28,6 @@ using fixture::make_sandbox_home;
 using fixture::path_exists;
 using fixture::register_agent;
 using runner::check;
-using runner::check_assert;
 using runner::check_eq;
 
 }  // namespace
@@ -47,8 +47,8 @@ void full_hook_chain_deliver_check_idle() {
   check_eq(checked.exit_code, 0);
   check(contains(checked.stdout_text, "Chain test message"),
         "hook-check should output the delivered message, got: " + checked.stdout_text);
-  check_assert(!path_exists(perch / ".has-messages"), "!perch.join(\".has-messages\").exists()");
-  check_assert(!path_exists(perch / ".idle-ready"), "!perch.join(\".idle-ready\").exists()");
+  check_sentinel_absent(perch, ".has-messages");
+  check_sentinel_absent(perch, ".idle-ready");
 
   auto idled = run_hook_idle(home.path(), "test-session-chain-007");
   check_eq(idled.exit_code, 0);
@@ -61,7 +61,7 @@ void hook_check_clears_idle_ready() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "idle-agent", "test-session-idle-003");
   fixture::write_file(perch / ".idle-ready", "");
-  check_assert(path_exists(perch / ".idle-ready"), "perch.join(\".idle-ready\").exists()");
+  check_sentinel_present(perch, ".idle-ready");
 
   auto run = run_hook_check(home.path(), "test-session-idle-003");
   check_eq(run.exit_code, 0);
@@ -124,7 +124,7 @@ void hook_idle_leaves_messages_for_poll() {
 void hook_idle_sets_idle_ready() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "idle-set-agent", "test-session-idle-004");
-  check_assert(!path_exists(perch / ".idle-ready"), "!perch.join(\".idle-ready\").exists()");
+  check_sentinel_absent(perch, ".idle-ready");
 
   auto run = run_hook_idle(home.path(), "test-session-idle-004");
   check_eq(run.exit_code, 0, "hook-idle should always exit 0");
