@@ -53,6 +53,14 @@ function(hook_chain_tool_path_source out_var name path)
   set(${out_var} "${source}" PARENT_SCOPE)
 endfunction()
 
+# A tool path of the target's form for tests that only write it into settings
+# and never start it.
+if(WIN32)
+  set(HOOK_CHAIN_UNUSED_TOOL_PATH "C:\\opt\\kiv\\bin\\kiv.exe")
+else()
+  set(HOOK_CHAIN_UNUSED_TOOL_PATH "/opt/kiv/bin/kiv")
+endif()
+
 # The path of an executable this build makes, as the target sees it.
 function(hook_chain_built_program out_var name)
   hook_chain_target_path(path "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${name}${CMAKE_EXECUTABLE_SUFFIX}")

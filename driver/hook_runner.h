@@ -2,19 +2,14 @@
 // tool against a sandbox home, hand it the hook payload and collect its result.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <source_location>
 #include <string>
 #include <string_view>
 
-namespace driver {
+#include "driver/tool_run.h"
 
-struct HookRun {
-  std::string stdout_text;      // decoded lossily as UTF-8, untrimmed
-  std::string stderr_text;      // the same for standard error
-  std::int32_t exit_code = -1;  // -1 when the platform reports no exit code
-};
+namespace driver {
 
 // {"session_id":"..."}
 std::string hook_check_payload(std::string_view session_id);

@@ -1,5 +1,7 @@
 #include "driver/kiv_command.h"
 
+#include "driver/path_text.h"
+
 namespace driver {
 
 Command sandbox_command(const std::filesystem::path& program, const std::filesystem::path& home) {

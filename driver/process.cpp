@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "driver/path_text.h"
 #include "driver/process_error.h"
 
 namespace driver {
@@ -23,11 +24,6 @@ std::system_error process_error(int code, std::string_view action,
   message += ' ';
   message += path_text(program);
   return std::system_error(code, std::system_category(), message);
-}
-
-std::string path_text(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
 }
 
 }  // namespace driver

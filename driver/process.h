@@ -1,7 +1,8 @@
 // Child processes: start a program by absolute path with arguments, environment
 // overrides on top of the inherited environment, and three piped standard
 // streams; write its standard input; wait for it while draining its output.
-// One interface; process-posix.cpp implements it today, process-win32.cpp later.
+// Paths go into arguments and variables as path_text (path_text.h). One
+// interface, implemented by process-posix.cpp and process-win32.cpp.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "driver/path_text.h"
 
 namespace driver {
 
@@ -39,10 +42,6 @@ class Command {
   std::vector<std::string> args_;
   std::vector<std::pair<std::string, std::string>> env_;
 };
-
-// A path as the text a Command takes for arguments and variables: UTF-8; on
-// POSIX the path's native bytes, unchanged.
-std::string path_text(const std::filesystem::path& path);
 
 // The exit status. POSIX reports no exit code for a child killed by a signal:
 // then `exit_code` is empty. On Windows every process has one, so it is never

@@ -1,9 +1,10 @@
 // The four forms of a failure message, as checks that end a case body:
-//   1. check(cond, message)            -> the message itself
-//   2. check_assert(cond, wording)     -> "assertion failed: " + wording
+//   1. check(cond, message)             -> the message itself
+//   2. check_assert(cond, wording)      -> "assertion failed: " + wording
 //   3. check_eq(left, right[, message]) -> the equality report
-//   4. fail_unexpected(description)    -> the unexpected-error notice + ": " + description
+//   4. a step that meets an error, with a message of its own or without:
 //      fail_step(step_message, description) -> step_message + ": " + description
+//      fail_unexpected(description)         -> the unexpected-error notice + ": " + description
 // Each takes the caller's source position, so the failure points at the check.
 #pragma once
 
@@ -50,17 +51,9 @@ std::string describe(T value) {
 }
 }  // namespace detail
 
-// Equality check without a message of its own: the bare report.
+// Equality check; a message of its own, where there is one, follows "failed: ".
 template <typename L, typename R>
-void check_eq(const L& left, const R& right,
-              std::source_location where = std::source_location::current()) {
-  if (!(left == right))
-    fail(equality_report(detail::describe(left), detail::describe(right)), where);
-}
-
-// Equality check with a message: the report names it after "failed: ".
-template <typename L, typename R>
-void check_eq(const L& left, const R& right, std::string_view message,
+void check_eq(const L& left, const R& right, std::string_view message = {},
               std::source_location where = std::source_location::current()) {
   if (!(left == right)) {
     fail(equality_report(detail::describe(left), detail::describe(right), message), where);

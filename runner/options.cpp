@@ -11,12 +11,16 @@ namespace {
 // A reason when the option's argument is refused, nothing when it was taken.
 using Apply = std::optional<std::string> (*)(Options&, std::string_view argument);
 
+// A row of the option table. A plain flag names the member it sets; an option
+// that takes or checks an argument has code of its own; a row with neither is
+// an option the runner refuses (all but --help, which the parser handles).
 struct OptionSpec {
-  std::string_view short_name;  // "-h", or empty
-  std::string_view long_name;   // "--help", or empty
-  std::string_view argument;    // the placeholder shown in the help; empty for a flag
-  std::string_view help;        // empty: not listed in the help
-  Apply apply;                  // null: a refused option
+  std::string_view short_name;    // "-h", or empty
+  std::string_view long_name;     // "--help", or empty
+  std::string_view argument;      // the placeholder shown in the help; empty for a flag
+  std::string_view help;          // empty: not listed in the help
+  bool Options::*flag = nullptr;  // a plain flag: set to true
+  Apply apply = nullptr;
 };
 
 std::optional<std::string> taken() {
@@ -25,6 +29,25 @@ std::optional<std::string> taken() {
 
 const std::string exclusive_ignored =
     "the options --include-ignored and --ignored are mutually exclusive";
+
+std::optional<std::string> include_ignored(Options& o, std::string_view) {
+  if (o.ignored == IgnoredCases::only)
+    return exclusive_ignored;
+  o.ignored = IgnoredCases::included;
+  return taken();
+}
+
+std::optional<std::string> only_ignored(Options& o, std::string_view) {
+  if (o.ignored == IgnoredCases::included)
+    return exclusive_ignored;
+  o.ignored = IgnoredCases::only;
+  return taken();
+}
+
+std::optional<std::string> set_logfile(Options& o, std::string_view path) {
+  o.logfile = std::string(path);
+  return taken();
+}
 
 std::optional<std::string> set_test_threads(Options& o, std::string_view argument) {
   const auto parsed = parse_whole_number(argument);
@@ -35,6 +58,16 @@ std::optional<std::string> set_test_threads(Options& o, std::string_view argumen
   if (count == 0)
     return std::string("argument for --test-threads must not be 0");
   o.test_threads = count;
+  return taken();
+}
+
+std::optional<std::string> add_skip(Options& o, std::string_view filter) {
+  o.skips.emplace_back(filter);
+  return taken();
+}
+
+std::optional<std::string> set_terse(Options& o, std::string_view) {
+  o.format = ReportFormat::terse;
   return taken();
 }
 
@@ -66,99 +99,45 @@ std::optional<std::string> set_format(Options& o, std::string_view argument) {
 }
 
 constexpr std::array<OptionSpec, 22> option_table{{
-    {"", "--include-ignored", "", "Run ignored and not ignored tests",
-     [](Options& o, std::string_view) -> std::optional<std::string> {
-       if (o.ignored == IgnoredCases::only)
-         return exclusive_ignored;
-       o.ignored = IgnoredCases::included;
-       return taken();
-     }},
-    {"", "--ignored", "", "Run only ignored tests",
-     [](Options& o, std::string_view) -> std::optional<std::string> {
-       if (o.ignored == IgnoredCases::included)
-         return exclusive_ignored;
-       o.ignored = IgnoredCases::only;
-       return taken();
-     }},
-    {"", "--test", "", "Run tests and not benchmarks",
-     [](Options& o, std::string_view) {
-       o.tests = true;
-       return taken();
-     }},
-    {"", "--bench", "", "Run benchmarks instead of tests",
-     [](Options& o, std::string_view) {
-       o.benchmarks = true;
-       return taken();
-     }},
-    {"", "--list", "", "List all tests and benchmarks",
-     [](Options& o, std::string_view) {
-       o.list = true;
-       return taken();
-     }},
-    // Handled by the parser itself: help ends parsing.
-    {"-h", "--help", "", "Display this message",
-     [](Options&, std::string_view) { return taken(); }},
-    {"", "--logfile", "PATH", "Write logs to the specified file (deprecated)",
-     [](Options& o, std::string_view path) {
-       o.logfile = std::string(path);
-       return taken();
-     }},
+    {"", "--include-ignored", "", "Run ignored and not ignored tests", nullptr, include_ignored},
+    {"", "--ignored", "", "Run only ignored tests", nullptr, only_ignored},
+    {"", "--test", "", "Run tests and not benchmarks", &Options::tests},
+    {"", "--bench", "", "Run benchmarks instead of tests", &Options::benchmarks},
+    {"", "--list", "", "List all tests and benchmarks", &Options::list},
+    {"-h", "--help", "", "Display this message"},
+    {"", "--logfile", "PATH", "Write logs to the specified file (deprecated)", nullptr,
+     set_logfile},
     {"", "--no-capture", "", "don't capture stdout/stderr of each task, allow printing directly",
-     [](Options& o, std::string_view) {
-       o.no_capture = true;
-       return taken();
-     }},
-    {"", "--nocapture", "", "",  // Deprecated, use `--no-capture`
-     [](Options& o, std::string_view) {
-       o.no_capture = true;
-       return taken();
-     }},
+     &Options::no_capture},
+    {"", "--nocapture", "", "", &Options::no_capture},  // Deprecated, use `--no-capture`
     {"", "--test-threads", "n_threads", "Number of threads used for running tests in parallel",
-     set_test_threads},
+     nullptr, set_test_threads},
     {"", "--skip", "FILTER",
-     "Skip tests whose names contain FILTER (this flag can be used multiple times)",
-     [](Options& o, std::string_view filter) {
-       o.skips.emplace_back(filter);
-       return taken();
-     }},
+     "Skip tests whose names contain FILTER (this flag can be used multiple times)", nullptr,
+     add_skip},
     {"-q", "--quiet", "",
-     "Display one character per test instead of one line. Alias to --format=terse",
-     [](Options& o, std::string_view) {
-       o.format = ReportFormat::terse;
-       return taken();
-     }},
-    {"", "--exact", "", "Exactly match filters rather than by substring",
-     [](Options& o, std::string_view) {
-       o.exact = true;
-       return taken();
-     }},
+     "Display one character per test instead of one line. Alias to --format=terse", nullptr,
+     set_terse},
+    {"", "--exact", "", "Exactly match filters rather than by substring", &Options::exact},
     {"", "--color", "auto|always|never",
      "Colour the result words: auto (the default) only when stdout is a terminal and output is "
      "captured; always; never",
-     set_color},
+     nullptr, set_color},
     {"", "--format", "pretty|terse|json|junit",
      "Report format: pretty (the default) prints one line per test, terse one character per "
      "test; json and junit are not supported",
-     set_format},
-    {"", "--show-output", "", "Show captured stdout of successful tests",
-     [](Options& o, std::string_view) {
-       o.show_output = true;
-       return taken();
-     }},
+     nullptr, set_format},
+    {"", "--show-output", "", "Show captured stdout of successful tests", &Options::show_output},
     // Listed so that scripts written for richer runners fail loudly, not silently.
-    {"", "--force-run-in-process", "", "Run each test in the runner's own process (not supported)",
-     nullptr},
-    {"", "--fail-fast", "", "Stop at the first failed test (not supported)", nullptr},
-    {"", "--report-time", "", "Show the execution time of each test (not supported)", nullptr},
-    {"", "--ensure-time", "", "Fail tests that run longer than their time limit (not supported)",
-     nullptr},
-    {"", "--shuffle", "", "Run tests in random order (not supported)", nullptr},
-    {"", "--shuffle-seed", "SEED", "Run tests in random order seeded by SEED (not supported)",
-     nullptr},
+    {"", "--force-run-in-process", "", "Run each test in the runner's own process (not supported)"},
+    {"", "--fail-fast", "", "Stop at the first failed test (not supported)"},
+    {"", "--report-time", "", "Show the execution time of each test (not supported)"},
+    {"", "--ensure-time", "", "Fail tests that run longer than their time limit (not supported)"},
+    {"", "--shuffle", "", "Run tests in random order (not supported)"},
+    {"", "--shuffle-seed", "SEED", "Run tests in random order seeded by SEED (not supported)"},
 }};
 
-constexpr OptionSpec unstable_options{"-Z", "", "FLAG", "Enable unstable options (not supported)",
-                                      nullptr};
+constexpr OptionSpec unstable_options{"-Z", "", "FLAG", "Enable unstable options (not supported)"};
 
 const OptionSpec* find_option(std::string_view name) {
   if (name == unstable_options.short_name)
@@ -271,11 +250,11 @@ CommandLine parse_command_line(std::span<const std::string> args) {
     const OptionSpec* entry = find_option(option.name);
     if (entry == nullptr)
       return CommandLineError{"unrecognized option '" + std::string(word) + "'"};
-    if (entry->apply == nullptr) {
-      return CommandLineError{"the option " + std::string(option.name) + " is not supported"};
-    }
     if (entry->long_name == "--help")
       return HelpRequest{args.front()};
+    if (entry->flag == nullptr && entry->apply == nullptr) {
+      return CommandLineError{"the option " + std::string(option.name) + " is not supported"};
+    }
 
     std::string_view argument;
     if (entry->argument.empty()) {
@@ -289,8 +268,11 @@ CommandLine parse_command_line(std::span<const std::string> args) {
     } else {
       return CommandLineError{"the option " + std::string(option.name) + " requires an argument"};
     }
-    if (auto refusal = entry->apply(options, argument))
+    if (entry->flag != nullptr) {
+      options.*(entry->flag) = true;
+    } else if (auto refusal = entry->apply(options, argument)) {
       return CommandLineError{std::move(*refusal)};
+    }
   }
   return options;
 }

@@ -1,8 +1,11 @@
+// The runner's system services on Linux, the one POSIX system the process
+// layer builds on.
 #include <cxxabi.h>
 #include <execinfo.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,10 +15,6 @@
 #include <memory>
 
 #include "runner/platform.h"
-
-#if defined(__linux__)
-#include <sys/syscall.h>
-#endif
 
 namespace runner::platform {
 namespace {
@@ -40,24 +39,14 @@ std::string readable_frame(const char* raw) {
 }  // namespace
 
 std::uint64_t current_thread_id() noexcept {
-#if defined(__linux__)
   return static_cast<std::uint64_t>(::syscall(SYS_gettid));
-#else
-  std::uint64_t id = 0;
-  pthread_threadid_np(nullptr, &id);
-  return id;
-#endif
 }
 
 void name_current_thread(std::string_view name) noexcept {
   try {
-#if defined(__linux__)
     // The kernel keeps 15 bytes and a terminator; longer names are refused outright.
     const std::string shortened(name.substr(0, 15));
     pthread_setname_np(pthread_self(), shortened.c_str());
-#else
-    pthread_setname_np(std::string(name).c_str());
-#endif
   } catch (...) {
     // A thread without a name runs just as well.
   }
@@ -70,7 +59,6 @@ bool stdout_is_terminal() noexcept {
 }
 
 unsigned available_processors() noexcept {
-#if defined(__linux__)
   cpu_set_t set;
   CPU_ZERO(&set);
   if (sched_getaffinity(0, sizeof set, &set) == 0) {
@@ -78,7 +66,6 @@ unsigned available_processors() noexcept {
     if (count > 0)
       return static_cast<unsigned>(count);
   }
-#endif
   const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
   return online > 0 ? static_cast<unsigned>(online) : 0;
 }

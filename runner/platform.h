@@ -1,5 +1,5 @@
 // The few operating-system services the runner needs, behind one seam:
-// platform-posix.cpp on Linux and macOS, platform-win32.cpp on Windows.
+// platform-posix.cpp on Linux, platform-win32.cpp on Windows.
 #pragma once
 
 #include <cstddef>

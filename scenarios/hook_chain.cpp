@@ -5,22 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <source_location>
-#include <string>
-#include <string_view>
-#include <system_error>
 
 #include "driver/hook_runner.h"
 #include "driver/kiv_command.h"
-#include "driver/process.h"
-#include "driver/utf8_lossy.h"
+#include "driver/tool_run.h"
 #include "fixture/agent.h"
 #include "fixture/files.h"
 #include "fixture/inbox.h"
 #include "fixture/sandbox_home.h"
 #include "fixture/spool.h"
 #include "runner/check.h"
+#include "scenarios/sentinel_checks.h"
 #include "scenarios/text.h"
 
 namespace scenarios {
@@ -33,37 +28,7 @@ using fixture::make_sandbox_home;
 using fixture::path_exists;
 using fixture::register_agent;
 using runner::check;
-using runner::check_assert;
 using runner::check_eq;
-
-// Runs `deliver` in the sandbox: the recipient and the sender as arguments, the
-// body on standard input. Returns the tool's exit status and output once it has
-// exited; no child outlives the call, also when writing the body fails.
-driver::ProcessOutput run_deliver(const std::filesystem::path& home, std::string_view recipient,
-                                  std::string_view sender, std::string_view body,
-                                  std::source_location where = std::source_location::current()) {
-  driver::Command command = driver::kiv_command(home);
-  command.arg("deliver").arg(std::string(recipient)).arg(std::string(sender));
-
-  driver::Child child = [&] {
-    try {
-      return driver::spawn(command);
-    } catch (const std::system_error& error) {
-      runner::fail_step("deliver failed", error.what(), where);
-    }
-  }();
-  try {
-    child.write_stdin(body);
-  } catch (const std::system_error& error) {
-    child.close_and_reap();
-    runner::fail_unexpected(error.what(), where);
-  }
-  try {
-    return child.wait_with_output();
-  } catch (const std::system_error& error) {
-    runner::fail_step("deliver failed", error.what(), where);
-  }
-}
 
 }  // namespace
 
@@ -71,17 +36,19 @@ void full_hook_chain_deliver_check_idle() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "chain-agent", "test-session-chain-007");
 
-  auto delivered = run_deliver(home.path(), "chain-agent", "test-sender", "Chain test message\n");
-  check_eq(delivered.exit_code.value_or(-1), 0,
-           "deliver should exit 0, stderr: " + driver::decode_utf8_lossy(delivered.stderr_bytes));
+  auto deliver = driver::kiv_command(home.path());
+  deliver.arg("deliver").arg("chain-agent").arg("test-sender");
+  auto delivered =
+      driver::run_tool(deliver, "Chain test message\n", {"deliver failed", "deliver failed"});
+  check_eq(delivered.exit_code, 0, "deliver should exit 0, stderr: " + delivered.stderr_text);
   check(path_exists(perch / ".has-messages"), ".has-messages should be set after deliver");
 
   auto checked = run_hook_check(home.path(), "test-session-chain-007");
   check_eq(checked.exit_code, 0);
   check(contains(checked.stdout_text, "Chain test message"),
         "hook-check should output the delivered message, got: " + checked.stdout_text);
-  check_assert(!path_exists(perch / ".has-messages"), "!perch.join(\".has-messages\").exists()");
-  check_assert(!path_exists(perch / ".idle-ready"), "!perch.join(\".idle-ready\").exists()");
+  check_sentinel_absent(perch, ".has-messages");
+  check_sentinel_absent(perch, ".idle-ready");
 
   auto idled = run_hook_idle(home.path(), "test-session-chain-007");
   check_eq(idled.exit_code, 0);
@@ -94,7 +61,7 @@ void hook_check_clears_idle_ready() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "idle-agent", "test-session-idle-003");
   fixture::write_file(perch / ".idle-ready", "");
-  check_assert(path_exists(perch / ".idle-ready"), "perch.join(\".idle-ready\").exists()");
+  check_sentinel_present(perch, ".idle-ready");
 
   auto run = run_hook_check(home.path(), "test-session-idle-003");
   check_eq(run.exit_code, 0);
@@ -157,7 +124,7 @@ void hook_idle_leaves_messages_for_poll() {
 void hook_idle_sets_idle_ready() {
   auto home = make_sandbox_home();
   auto perch = register_agent(home.path(), "idle-set-agent", "test-session-idle-004");
-  check_assert(!path_exists(perch / ".idle-ready"), "!perch.join(\".idle-ready\").exists()");
+  check_sentinel_absent(perch, ".idle-ready");
 
   auto run = run_hook_idle(home.path(), "test-session-idle-004");
   check_eq(run.exit_code, 0, "hook-idle should always exit 0");

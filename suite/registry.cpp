@@ -1,8 +1,10 @@
 #include "suite/registry.h"
 
 #include <array>
+#include <cstddef>
 #include <source_location>
 #include <string_view>
+#include <utility>
 
 #include "scenarios/hook_chain.h"
 
@@ -21,27 +23,37 @@ constexpr runner::CaseDescriptor describe(
   return descriptor;
 }
 
-using namespace scenarios;
+// A case's descriptor, named after its body.
+#define HOOK_CHAIN_CASE(body) describe<&scenarios::body>(#body)
 
-constexpr runner::CaseDescriptor full_chain =
-    describe<full_hook_chain_deliver_check_idle>("full_hook_chain_deliver_check_idle");
-constexpr runner::CaseDescriptor check_clears_idle =
-    describe<hook_check_clears_idle_ready>("hook_check_clears_idle_ready");
-constexpr runner::CaseDescriptor check_drains =
-    describe<hook_check_drains_pending_message>("hook_check_drains_pending_message");
-constexpr runner::CaseDescriptor check_empty =
-    describe<hook_check_no_messages_returns_empty>("hook_check_no_messages_returns_empty");
-constexpr runner::CaseDescriptor idle_leaves_inbox =
-    describe<hook_idle_leaves_messages_for_poll>("hook_idle_leaves_messages_for_poll");
-constexpr runner::CaseDescriptor idle_sets_ready =
-    describe<hook_idle_sets_idle_ready>("hook_idle_sets_idle_ready");
-constexpr runner::CaseDescriptor cache_populated =
-    describe<session_cache_populated_on_lookup>("session_cache_populated_on_lookup");
-
-constexpr std::array<const runner::CaseDescriptor*, 7> cases = {
-    &full_chain,        &check_clears_idle, &check_drains,    &check_empty,
-    &idle_leaves_inbox, &idle_sets_ready,   &cache_populated,
+constexpr std::array descriptors = {
+    HOOK_CHAIN_CASE(full_hook_chain_deliver_check_idle),
+    HOOK_CHAIN_CASE(hook_check_clears_idle_ready),
+    HOOK_CHAIN_CASE(hook_check_drains_pending_message),
+    HOOK_CHAIN_CASE(hook_check_no_messages_returns_empty),
+    HOOK_CHAIN_CASE(hook_idle_leaves_messages_for_poll),
+    HOOK_CHAIN_CASE(hook_idle_sets_idle_ready),
+    HOOK_CHAIN_CASE(session_cache_populated_on_lookup),
 };
+
+#undef HOOK_CHAIN_CASE
+
+constexpr bool names_ascend(const auto& table) {
+  for (std::size_t i = 1; i < table.size(); ++i) {
+    if (!(table[i - 1].name < table[i].name)) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(names_ascend(descriptors), "the cases must stand in ascending byte order of names");
+
+template <std::size_t... I>
+constexpr auto addresses(std::index_sequence<I...>) {
+  return std::array<const runner::CaseDescriptor*, sizeof...(I)>{&descriptors[I]...};
+}
+
+constexpr auto cases = addresses(std::make_index_sequence<descriptors.size()>());
 
 }  // namespace
 

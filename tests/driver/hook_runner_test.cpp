@@ -11,6 +11,7 @@
 #include "driver/kiv_command.h"
 #include "runner/failure.h"
 #include "tests/driver/test_support.h"
+#include "tests/support/failure_of.h"
 #include "tests/support/test_tool.h"
 
 namespace driver {
@@ -20,17 +21,7 @@ using driver_test::echo_report;
 using driver_test::EchoRun;
 using driver_test::has_child_process;
 using driver_test::TempDir;
-
-// The message of the failure that `run` ends with.
-std::string failure_of(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const runner::Failure& failure) {
-    return failure.message();
-  }
-  ADD_FAILURE() << "expected a failure";
-  return {};
-}
+using test_support::failure_of;
 
 bool starts_with(const std::string& text, const std::string& prefix) {
   return text.rfind(prefix, 0) == 0;

@@ -98,6 +98,7 @@ TEST(RunnerExecution, BacktraceVariableReplacesTheNoteWithATrace) {
 TEST(RunnerExecution, FailuresOutsideARunCarryNoTrace) {
   try {
     runner::fail("outside");
+    ADD_FAILURE() << "fail raised nothing";
   } catch (const runner::Failure& failure) {
     EXPECT_EQ(failure.stack_trace().size, 0u);
   }
