@@ -1,7 +1,7 @@
 // Child processes: start a program by absolute path with arguments, environment
-// overrides on top of the inherited environment, and three piped standard
-// streams; write its standard input; wait for it while draining its output.
-// One interface; process-posix.cpp implements it today, process-win32.cpp later.
+// overrides and removals on top of the inherited environment, and three piped
+// standard streams; write its standard input; wait for it while draining its
+// output. One interface, implemented by process-posix.cpp and process-win32.cpp.
 #pragma once
 
 #include <cstdint>
@@ -27,17 +27,22 @@ class Command {
   }
   // Sets one variable for the child; a later call for the same name wins.
   Command& env(std::string name, std::string value);
+  // Keeps one inherited variable from the child; a later env() for the same
+  // name sets it again.
+  Command& unset(std::string name);
 
   const std::filesystem::path& program() const noexcept { return program_; }
   const std::vector<std::string>& args() const noexcept { return args_; }
   const std::vector<std::pair<std::string, std::string>>& env_overrides() const noexcept {
     return env_;
   }
+  const std::vector<std::string>& env_removals() const noexcept { return removals_; }
 
  private:
   std::filesystem::path program_;
   std::vector<std::string> args_;
   std::vector<std::pair<std::string, std::string>> env_;
+  std::vector<std::string> removals_;
 };
 
 // A path as the text a Command takes for arguments and variables: UTF-8; on
@@ -67,6 +72,10 @@ class Child {
   // to their ends, then waits for the exit without a time limit. Throws
   // std::system_error when reading or waiting fails.
   ProcessOutput wait_with_output();
+
+  // Closes our end of the child's standard output now: the child's later
+  // writes there fail, and wait_with_output reports no standard output.
+  void close_stdout() noexcept;
 
   // Closes every pipe and reaps the child without killing it: used after a
   // failed write, so the child is gone before its caller fails.
