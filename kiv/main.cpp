@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
   kiv::os::prepare_process();
 
   CLI::App app{"kiv: messages between agents, and the host's hooks", "kiv"};
+  // The same words on every platform: on Windows CLI11 would otherwise take an
+  // argument such as "/abs" for an option, never for the id it is. Subcommands
+  // copy this setting, so it comes first.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", KIV_VERSION);
   app.require_subcommand(1);
 

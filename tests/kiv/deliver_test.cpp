@@ -77,9 +77,10 @@ TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
 
   for (const auto& id : bad_ids) {
     for (bool as_recipient : {true, false}) {
+      SCOPED_TRACE("[" + id + "] as recipient: " + std::to_string(as_recipient));
       auto run = as_recipient ? sandbox.deliver(id, "good-agent", "body")
                               : sandbox.deliver("good-agent", id, "body");
-      EXPECT_EQ(run.exit_code, 2) << "[" << id << "] as recipient: " << as_recipient;
+      EXPECT_EQ(run.exit_code, 2);
       // The id is quoted as given, which a wrongly decoded argument is not.
       EXPECT_NE(run.err.find("invalid"), std::string::npos) << run.err;
       EXPECT_NE(run.err.find("\"" + id + "\""), std::string::npos) << run.err;
