@@ -115,16 +115,19 @@ class SpawnAttributes {
   posix_spawnattr_t attributes_;
 };
 
-// The inherited environment with the command's variables replacing or added.
+// The inherited environment with the command's variables replacing, added or
+// removed.
 std::vector<std::string> child_environment(const Command& command) {
   const auto& overrides = command.env_overrides();
+  const auto& removals = command.env_removals();
   std::vector<std::string> entries;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string_view text(*entry);
     const std::string_view name = text.substr(0, text.find('='));
     const bool overridden = std::any_of(overrides.begin(), overrides.end(),
                                         [&](const auto& item) { return item.first == name; });
-    if (!overridden)
+    const bool removed = std::find(removals.begin(), removals.end(), name) != removals.end();
+    if (!overridden && !removed)
       entries.emplace_back(text);
   }
   for (const auto& [name, value] : overrides)
@@ -298,6 +301,10 @@ ProcessOutput Child::wait_with_output() {
   }
   output.exit_code = reap(state);
   return output;
+}
+
+void Child::close_stdout() noexcept {
+  state_->stdout_fd.reset();
 }
 
 void Child::close_and_reap() noexcept {

@@ -84,8 +84,8 @@ bool same_name(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// The inherited environment with the overrides applied, sorted by name without
-// regard to case, as a double-NUL-terminated block.
+// The inherited environment with the overrides and removals applied, sorted by
+// name without regard to case, as a double-NUL-terminated block.
 std::wstring environment_block(const Command& command) {
   std::vector<std::wstring> entries;
   std::vector<std::wstring> names;
@@ -93,6 +93,8 @@ std::wstring environment_block(const Command& command) {
     names.push_back(widen(name));
     entries.push_back(names.back() + L'=' + widen(value));
   }
+  for (const auto& name : command.env_removals())
+    names.push_back(widen(name));
   if (wchar_t* inherited = ::GetEnvironmentStringsW()) {
     for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
       const auto overridden = [&](const std::wstring& name) {
@@ -211,7 +213,8 @@ ProcessOutput Child::wait_with_output() {
   DWORD stderr_error = 0;
   std::thread stderr_reader(
       [&] { stderr_error = read_to_end(state.stderr_pipe.get(), output.stderr_bytes); });
-  const DWORD stdout_error = read_to_end(state.stdout_pipe.get(), output.stdout_bytes);
+  const DWORD stdout_error =
+      state.stdout_pipe.is_open() ? read_to_end(state.stdout_pipe.get(), output.stdout_bytes) : 0;
   stderr_reader.join();
   state.stdout_pipe.reset();
   state.stderr_pipe.reset();
@@ -227,6 +230,10 @@ ProcessOutput Child::wait_with_output() {
   state.reaped = true;
   output.exit_code = static_cast<std::int32_t>(exit_code);
   return output;
+}
+
+void Child::close_stdout() noexcept {
+  state_->stdout_pipe.reset();
 }
 
 void Child::close_and_reap() noexcept {

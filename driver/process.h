@@ -1,8 +1,8 @@
 // Child processes: start a program by absolute path with arguments, environment
-// overrides on top of the inherited environment, and three piped standard
-// streams; write its standard input; wait for it while draining its output.
-// Paths go into arguments and variables as path_text (path_text.h). One
-// interface, implemented by process-posix.cpp and process-win32.cpp.
+// overrides and removals on top of the inherited environment, and three piped
+// standard streams; write its standard input; wait for it while draining its
+// output. Paths go into arguments and variables as path_text (path_text.h).
+// One interface, implemented by process-posix.cpp and process-win32.cpp.
 #pragma once
 
 #include <cstdint>
@@ -30,17 +30,22 @@ class Command {
   }
   // Sets one variable for the child; a later call for the same name wins.
   Command& env(std::string name, std::string value);
+  // Keeps one inherited variable from the child; a later env() for the same
+  // name sets it again.
+  Command& unset(std::string name);
 
   const std::filesystem::path& program() const noexcept { return program_; }
   const std::vector<std::string>& args() const noexcept { return args_; }
   const std::vector<std::pair<std::string, std::string>>& env_overrides() const noexcept {
     return env_;
   }
+  const std::vector<std::string>& env_removals() const noexcept { return removals_; }
 
  private:
   std::filesystem::path program_;
   std::vector<std::string> args_;
   std::vector<std::pair<std::string, std::string>> env_;
+  std::vector<std::string> removals_;
 };
 
 // The exit status. POSIX reports no exit code for a child killed by a signal:
@@ -71,6 +76,10 @@ class Child {
   // to their ends, then waits for the exit without a time limit. Throws
   // std::system_error when reading or waiting fails.
   ProcessOutput wait_with_output();
+
+  // Closes our end of the child's standard output now: the child's later
+  // writes there fail, and wait_with_output reports no standard output.
+  void close_stdout() noexcept;
 
   // Closes every pipe and reaps the child without killing it: used after a
   // failed write, so the child is gone before its caller fails.

@@ -59,8 +59,8 @@ std::vector<std::string> scan_records(const std::filesystem::path& kivery,
 }  // namespace
 
 std::filesystem::path data_root() {
-  if (auto root = os::environment_variable("RUZ_HOME"))
-    return std::filesystem::path(*root);
+  if (auto root = os::path_variable("RUZ_HOME"))
+    return *root;
   if (auto home = os::home_directory())
     return *home / ".ruz";
   throw std::runtime_error("no data root: neither RUZ_HOME nor the home directory is set");

@@ -2,6 +2,7 @@
 // plugs into the coding-agent host.
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
   kiv::os::prepare_process();
 
   CLI::App app{"kiv: messages between agents, and the host's hooks", "kiv"};
+  // The same words on every platform: on Windows CLI11 would otherwise take an
+  // argument such as "/abs" for an option, never for the id it is. Subcommands
+  // copy this setting, so it comes first.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", KIV_VERSION);
   app.require_subcommand(1);
 
@@ -29,8 +34,12 @@ int main(int argc, char** argv) {
   deliver->add_option("recipient", recipient, "The receiving agent's id")->required();
   deliver->add_option("sender", sender, "The sending agent's id")->required();
 
+  const std::vector<std::string> arguments = kiv::os::arguments(argc, argv);
+  std::vector<const char*> pointers;
+  for (const auto& argument : arguments)
+    pointers.push_back(argument.c_str());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& error) {
     int status = app.exit(error);
     return status == 0 ? 0 : kiv::kExitUsage;

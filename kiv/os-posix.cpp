@@ -64,6 +64,10 @@ void prepare_process() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::optional<std::string> environment_variable(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0')
@@ -71,11 +75,15 @@ std::optional<std::string> environment_variable(const char* name) {
   return std::string(value);
 }
 
-std::optional<std::filesystem::path> home_directory() {
-  auto home = environment_variable("HOME");
-  if (!home)
+std::optional<std::filesystem::path> path_variable(const char* name) {
+  auto value = environment_variable(name);
+  if (!value)
     return std::nullopt;
-  return std::filesystem::path(*home);
+  return std::filesystem::path(*value);
+}
+
+std::optional<std::filesystem::path> home_directory() {
+  return path_variable("HOME");
 }
 
 bool is_plain_directory(const std::filesystem::path& path) {

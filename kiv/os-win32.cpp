@@ -1,11 +1,16 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// clang-format off: shellapi.h needs windows.h first
+#include <shellapi.h>
+// clang-format on
 
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "kiv/os.h"
 #include "kiv/quote.h"
@@ -13,10 +18,44 @@
 namespace kiv::os {
 namespace {
 
+// UTF-16 text as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string to_utf8(std::wstring_view text) {
+  if (text.empty())
+    return {};
+  const int size = static_cast<int>(text.size());
+  const int bytes =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<std::size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, result.data(), bytes, nullptr, nullptr);
+  return result;
+}
+
+std::string path_text(const std::filesystem::path& path) {
+  return to_utf8(path.native());
+}
+
 std::system_error error_at(const std::string& what, const std::filesystem::path& path,
                            DWORD code = ::GetLastError()) {
   return std::system_error(static_cast<int>(code), std::system_category(),
-                           what + " " + quote(path.string()));
+                           what + " " + quote(path_text(path)));
+}
+
+// The variable's value as the process holds it, in UTF-16; nothing when it
+// is unset or empty.
+std::optional<std::wstring> wide_variable(const char* name) {
+  const std::wstring wide_name(name, name + std::char_traits<char>::length(name));  // ASCII
+  std::wstring value(256, L'\0');
+  for (;;) {
+    const DWORD size = ::GetEnvironmentVariableW(wide_name.c_str(), value.data(),
+                                                 static_cast<DWORD>(value.size()));
+    if (size == 0)
+      return std::nullopt;  // unset, or empty
+    if (size < value.size()) {
+      value.resize(size);
+      return value;
+    }
+    value.resize(size);  // the size needed, with its terminating NUL
+  }
 }
 
 class Handle {
@@ -48,20 +87,39 @@ bool is_link(DWORD attributes) {
 void prepare_process() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+// The C runtime's argv is in the ANSI code page, which cannot hold every
+// character: the arguments are read again from the UTF-16 command line.
+std::vector<std::string> arguments(int argc, char** argv) {
+  int count = 0;
+  std::unique_ptr<LPWSTR, decltype(&::LocalFree)> wide(
+      ::CommandLineToArgvW(::GetCommandLineW(), &count), &::LocalFree);
+  if (!wide)
+    return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> result;
+  for (int i = 0; i < count; ++i)
+    result.push_back(to_utf8(wide.get()[i]));
+  return result;
 }
 
 std::optional<std::string> environment_variable(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0')
+  auto value = wide_variable(name);
+  if (!value)
     return std::nullopt;
-  return std::string(value);
+  return to_utf8(*value);
+}
+
+std::optional<std::filesystem::path> path_variable(const char* name) {
+  auto value = wide_variable(name);
+  if (!value)
+    return std::nullopt;
+  return std::filesystem::path(*value);
 }
 
 std::optional<std::filesystem::path> home_directory() {
-  auto home = environment_variable("USERPROFILE");
-  if (!home)
-    return std::nullopt;
-  return std::filesystem::path(*home);
+  return path_variable("USERPROFILE");
 }
 
 bool is_plain_directory(const std::filesystem::path& path) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kiv::os {
 
@@ -12,8 +13,17 @@ namespace kiv::os {
 // standard output reported as a write error rather than a fatal signal.
 void prepare_process();
 
-// The value of an environment variable, or nothing when it is unset or empty.
+// The program's arguments, the program's name first, as UTF-8 text on Windows
+// (whatever the code page) and as given on POSIX.
+std::vector<std::string> arguments(int argc, char** argv);
+
+// The value of an environment variable, or nothing when it is unset or empty:
+// UTF-8 text on Windows, the bytes as set on POSIX.
 std::optional<std::string> environment_variable(const char* name);
+
+// The value of an environment variable as a path, built from the variable's
+// own form (UTF-16 on Windows), or nothing when it is unset or empty.
+std::optional<std::filesystem::path> path_variable(const char* name);
 
 // The user's home directory: HOME on POSIX, USERPROFILE on Windows.
 std::optional<std::filesystem::path> home_directory();

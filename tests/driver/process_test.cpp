@@ -44,6 +44,22 @@ TEST(Process, ChildGetsArgumentsInputAndEnvironmentExactly) {
   EXPECT_STREQ(std::getenv("HOME"), own_home) << "the override must not reach this process";
 }
 
+// An unset variable is gone from the child alone, whether inherited or set
+// earlier on the same command; a later env() sets it again.
+TEST(Process, UnsetRemovesAVariableFromTheChildOnly) {
+  Command command(ECHO_TOOL);
+  command.unset("KIV_SESSION_ID").env("HOME", "/home/x").unset("HOME");
+  command.unset("USERPROFILE").env("USERPROFILE", "/users/back");
+
+  Child child = spawn(command);
+  const ProcessOutput output = child.wait_with_output();
+
+  EXPECT_EQ(output.stdout_bytes,
+            echo_report({.userprofile = "/users/back", .session_id = "<unset>"}));
+  EXPECT_EQ(output.exit_code, 0);
+  EXPECT_STREQ(std::getenv("KIV_SESSION_ID"), driver_test::outer_session_id);
+}
+
 // A killed child has no exit code on POSIX; on Windows it has the one it was
 // ended with.
 TEST(Process, ExitStatusIsTheCodeOrEmptyWhenKilled) {
@@ -73,6 +89,18 @@ TEST(Process, TenMegabytesOnEachStreamArriveWhole) {
   EXPECT_EQ(std::count(output.stdout_bytes.begin(), output.stdout_bytes.end(), 'o'), size);
   EXPECT_EQ(std::count(output.stderr_bytes.begin(), output.stderr_bytes.end(), 'e'), size);
   EXPECT_EQ(output.exit_code, 0);
+}
+
+// With standard output closed at once the child's writes there fail, and
+// standard error still arrives whole.
+TEST(Process, ClosedStdoutLeavesStderrToDrain) {
+  constexpr std::size_t size = 10 * 1024 * 1024;
+  Child child = spawn(Command(STUB_TOOL).arg("flood"));
+  child.close_stdout();
+  const ProcessOutput output = child.wait_with_output();
+
+  EXPECT_EQ(output.stdout_bytes, "");
+  EXPECT_EQ(output.stderr_bytes.size(), size);
 }
 
 TEST(Process, WriteToChildThatClosedItsInputIsAnErrorNotASignal) {

@@ -1,31 +1,29 @@
 #include "tests/kiv/support/sandbox.h"
 
-#include <unistd.h>
-
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
+#include "driver/process.h"
+#include "tests/kiv/support/process_id.h"
+
 namespace kiv_test {
+
+using driver::path_text;
 
 std::string kiv_path() {
   return KIV_PATH;
 }
 
-Sandbox::Sandbox() {
-  std::string pattern = (fs::temp_directory_path() / "kiv-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
-  }
-  home_ = pattern;
+Sandbox::Sandbox() : scratch_("kiv-test-"), home_(scratch_.path()) {
   fs::create_directories(kivery());
 }
 
-Sandbox::~Sandbox() {
-  std::error_code ignored;
-  fs::remove_all(home_, ignored);
+Sandbox::Sandbox(std::u8string_view home_name)
+    : scratch_("kiv-test-"), home_(scratch_.path() / fs::path(home_name)) {
+  fs::create_directories(kivery());
 }
 
 fs::path Sandbox::register_agent(const std::string& agent_id, const std::string& session_id) const {
@@ -33,8 +31,8 @@ fs::path Sandbox::register_agent(const std::string& agent_id, const std::string&
   fs::create_directories(dir / "inbox");
   write_file(dir / "info.json", "{\"kiv_id\":\"" + agent_id +
                                     "\",\"started\":\"12:00:00 PDT\",\"mode\":\"listen\",\"pid\":" +
-                                    std::to_string(::getpid()) + ",\"session_id\":\"" + session_id +
-                                    "\",\"state\":\"listener\"}");
+                                    std::to_string(process_id()) + ",\"session_id\":\"" +
+                                    session_id + "\",\"state\":\"listener\"}");
   write_file(dir / "ready", "");
   return dir;
 }
@@ -46,10 +44,14 @@ ChildResult Sandbox::run(ChildOptions options, std::optional<std::string> sessio
 ChildResult Sandbox::run_command(const std::vector<std::string>& command, ChildOptions options,
                                  std::optional<std::string> session_env) const {
   options.args.insert(options.args.begin(), command.begin() + 1, command.end());
-  options.env.push_back({"HOME", home_.string()});
-  options.env.push_back({"USERPROFILE", home_.string()});
-  options.env.push_back({"RUZ_HOME", root().string()});
-  options.env.push_back({"KIV_SESSION_ID", std::move(session_env)});
+  std::vector<std::pair<std::string, std::optional<std::string>>> env = {
+      {"HOME", path_text(home_)},
+      {"USERPROFILE", path_text(home_)},
+      {"RUZ_HOME", path_text(root())},
+      {"KIV_SESSION_ID", std::move(session_env)},
+  };
+  env.insert(env.end(), options.env.begin(), options.env.end());
+  options.env = std::move(env);
   return run_child(command.at(0), options);
 }
 
@@ -78,9 +80,9 @@ ChildResult Sandbox::deliver(const std::string& recipient, const std::string& se
 std::string Sandbox::snapshot() const {
   std::map<std::string, std::string> entries;
   for (const auto& entry : fs::recursive_directory_iterator(home_)) {
-    auto name = fs::relative(entry.path(), home_).string();
+    auto name = path_text(fs::relative(entry.path(), home_));
     if (entry.is_symlink()) {
-      entries[name] = "link " + fs::read_symlink(entry.path()).string();
+      entries[name] = "link " + path_text(fs::read_symlink(entry.path()));
     } else if (entry.is_directory()) {
       entries[name] = "dir";
     } else {
@@ -97,7 +99,7 @@ void write_file(const fs::path& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << content;
   if (!out)
-    throw std::runtime_error("cannot write " + path.string());
+    throw std::runtime_error("cannot write " + path_text(path));
 }
 
 std::string read_file(const fs::path& path) {
@@ -105,7 +107,7 @@ std::string read_file(const fs::path& path) {
   std::ostringstream content;
   content << in.rdbuf();
   if (!in)
-    throw std::runtime_error("cannot read " + path.string());
+    throw std::runtime_error("cannot read " + path_text(path));
   return content.str();
 }
 

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/kiv/support/child.h"
+#include "tests/support/scratch_dir.h"
 
 namespace kiv_test {
 
@@ -19,7 +21,8 @@ std::string kiv_path();
 class Sandbox {
  public:
   Sandbox();
-  ~Sandbox();
+  // The home is a directory `home_name` inside the scratch directory.
+  explicit Sandbox(std::u8string_view home_name);
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;
 
@@ -32,6 +35,7 @@ class Sandbox {
   fs::path register_agent(const std::string& agent_id, const std::string& session_id) const;
 
   // Runs kiv with this home; KIV_SESSION_ID is set to `session_env` or removed.
+  // The variables in `options.env` go on top of these.
   ChildResult run(ChildOptions options, std::optional<std::string> session_env = {}) const;
   // The same for `command`, a program and its first arguments, with
   // `options.args` after them: a launcher in front of the tool, such as
@@ -50,6 +54,7 @@ class Sandbox {
   std::string snapshot() const;
 
  private:
+  test_support::ScratchDir scratch_;
   fs::path home_;
 };
 

@@ -1,5 +1,6 @@
 #include "tests/kiv/support/spool.h"
 
+#include "driver/process.h"
 #include "fixture/spool.h"
 
 #include <sqlite3.h>
@@ -23,7 +24,7 @@ void check(sqlite3* db, int result, int expected = SQLITE_OK) {
 
 Db open(const std::filesystem::path& perch) {
   sqlite3* raw = nullptr;
-  int result = sqlite3_open((perch / "spool.db").c_str(), &raw);
+  int result = sqlite3_open(driver::path_text(perch / "spool.db").c_str(), &raw);
   Db db(raw, &sqlite3_close);
   check(db.get(), result);
   sqlite3_busy_timeout(db.get(), 30000);
