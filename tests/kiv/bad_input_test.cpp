@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 
+#include "driver/path_text.h"
 #include "tests/kiv/support/sandbox.h"
 #include "tests/kiv/support/spool.h"
 #include "tests/support/scratch_dir.h"
@@ -156,7 +157,8 @@ TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
       Sandbox sandbox;
       auto perch = sandbox.register_agent(kAgent, kSession);
       EXPECT_EQ(sandbox.hook_check(kSession).exit_code, 0);  // warms the session cache
-      fs::create_symlink(link.target(sandbox), perch / link.entry);
+      if (!test_support::create_symlink(link.target(sandbox), perch / link.entry))
+        GTEST_SKIP() << "this platform's file library makes no symbolic links";
       auto before = sandbox.snapshot();
 
       auto run = std::string(command) == "deliver" ? sandbox.deliver(kAgent, "friend", "hi")
@@ -165,7 +167,7 @@ TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
       EXPECT_EQ(run.exit_code, std::string(command) == "deliver" ? 1 : 0)
           << link.name << ", " << command;
       EXPECT_EQ(run.out, "") << link.name << ", " << command;
-      EXPECT_NE(run.err.find((perch / link.entry).string()), std::string::npos)
+      EXPECT_NE(run.err.find(driver::path_text(perch / link.entry)), std::string::npos)
           << link.name << ", " << command << ": " << run.err;
       EXPECT_EQ(sandbox.snapshot(), before) << link.name << ", " << command;
     }

@@ -81,9 +81,11 @@ TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
       auto run = as_recipient ? sandbox.deliver(id, "good-agent", "body")
                               : sandbox.deliver("good-agent", id, "body");
       EXPECT_EQ(run.exit_code, 2);
-      // The id is quoted as given, which a wrongly decoded argument is not.
+      // The id is quoted as given (a line break shown as \x0A), which a
+      // wrongly decoded argument is not.
+      const std::string shown = id == "a\nb" ? "a\\x0Ab" : id;
       EXPECT_NE(run.err.find("invalid"), std::string::npos) << run.err;
-      EXPECT_NE(run.err.find("\"" + id + "\""), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find("\"" + shown + "\""), std::string::npos) << run.err;
     }
   }
   EXPECT_EQ(sandbox.snapshot(), before);
