@@ -13,6 +13,7 @@
 #include <ctime>
 #include <utility>
 
+#include "driver/child_platform.h"
 #include "driver/process.h"
 #include "driver/process_error.h"
 
@@ -227,39 +228,30 @@ std::optional<std::int32_t> reap(Child::State& state) {
   return std::nullopt;
 }
 
-void reap_quietly(Child::State& state) noexcept {
+}  // namespace
+
+void Child::StateDeleter::operator()(State* state) const noexcept {
+  delete state;
+}
+
+void child_platform::kill(Child::State& state) noexcept {
+  if (!state.reaped)
+    ::kill(state.pid, SIGKILL);
+}
+
+void child_platform::close_pipes(Child::State& state) noexcept {
+  state.stdin_fd.reset();
+  state.stdout_fd.reset();
+  state.stderr_fd.reset();
+}
+
+void child_platform::reap_quietly(Child::State& state) noexcept {
   if (state.reaped)
     return;
   try {
     reap(state);
   } catch (const std::system_error&) {
   }
-}
-
-void kill_and_reap(Child::State& state) noexcept {
-  if (!state.reaped)
-    ::kill(state.pid, SIGKILL);
-  reap_quietly(state);
-}
-
-}  // namespace
-
-Child::Child(std::unique_ptr<State> state) noexcept : state_(std::move(state)) {}
-
-Child::Child(Child&&) noexcept = default;
-
-Child& Child::operator=(Child&& other) noexcept {
-  if (this != &other) {
-    if (state_)
-      kill_and_reap(*state_);
-    state_ = std::move(other.state_);
-  }
-  return *this;
-}
-
-Child::~Child() {
-  if (state_)
-    kill_and_reap(*state_);
 }
 
 void Child::write_stdin(std::string_view bytes) {
@@ -307,15 +299,6 @@ void Child::close_stdout() noexcept {
   state_->stdout_fd.reset();
 }
 
-void Child::close_and_reap() noexcept {
-  if (!state_)
-    return;
-  state_->stdin_fd.reset();
-  state_->stdout_fd.reset();
-  state_->stderr_fd.reset();
-  reap_quietly(*state_);
-}
-
 Child spawn(const Command& command) {
   const std::filesystem::path& program = command.program();
   Pipe in = make_pipe(program);
@@ -338,7 +321,7 @@ Child spawn(const Command& command) {
   state->stdin_fd = std::move(in.write_end);
   state->stdout_fd = std::move(out.read_end);
   state->stderr_fd = std::move(err.read_end);
-  return Child(std::move(state));
+  return Child(state.release());
 }
 
 }  // namespace driver

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/child_platform.h"
 #include "driver/process.h"
 #include "driver/process_error.h"
 #include "runner/utf16.h"
@@ -152,6 +153,35 @@ DWORD read_to_end(HANDLE pipe, std::string& sink) {
   }
 }
 
+// The attribute list that limits what a child inherits to its three pipe ends,
+// deleted with the list.
+class AttributeList {
+ public:
+  AttributeList(HANDLE (&inherited)[3], const std::filesystem::path& program) {
+    SIZE_T size = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    if (!::InitializeProcThreadAttributeList(get(), 1, 0, &size))
+      throw process_error(static_cast<int>(::GetLastError()), "start", program);
+    if (!::UpdateProcThreadAttribute(get(), 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                     sizeof inherited, nullptr, nullptr)) {
+      const DWORD error = ::GetLastError();
+      ::DeleteProcThreadAttributeList(get());
+      throw process_error(static_cast<int>(error), "start", program);
+    }
+  }
+  AttributeList(const AttributeList&) = delete;
+  AttributeList& operator=(const AttributeList&) = delete;
+  ~AttributeList() { ::DeleteProcThreadAttributeList(get()); }
+
+  LPPROC_THREAD_ATTRIBUTE_LIST get() noexcept {
+    return reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+  }
+
+ private:
+  std::vector<char> storage_;
+};
+
 }  // namespace
 
 struct Child::State {
@@ -163,34 +193,25 @@ struct Child::State {
   Handle stderr_pipe;
 };
 
-namespace {
+void Child::StateDeleter::operator()(State* state) const noexcept {
+  delete state;
+}
 
-void kill_and_reap(Child::State& state) noexcept {
-  if (!state.reaped && state.process.is_open()) {
+void child_platform::kill(Child::State& state) noexcept {
+  if (!state.reaped)
     ::TerminateProcess(state.process.get(), 1);
+}
+
+void child_platform::close_pipes(Child::State& state) noexcept {
+  state.stdin_pipe.reset();
+  state.stdout_pipe.reset();
+  state.stderr_pipe.reset();
+}
+
+void child_platform::reap_quietly(Child::State& state) noexcept {
+  if (!state.reaped)
     ::WaitForSingleObject(state.process.get(), INFINITE);
-  }
   state.reaped = true;
-}
-
-}  // namespace
-
-Child::Child(std::unique_ptr<State> state) noexcept : state_(std::move(state)) {}
-
-Child::Child(Child&&) noexcept = default;
-
-Child& Child::operator=(Child&& other) noexcept {
-  if (this != &other) {
-    if (state_)
-      kill_and_reap(*state_);
-    state_ = std::move(other.state_);
-  }
-  return *this;
-}
-
-Child::~Child() {
-  if (state_)
-    kill_and_reap(*state_);
 }
 
 void Child::write_stdin(std::string_view bytes) {
@@ -236,17 +257,6 @@ void Child::close_stdout() noexcept {
   state_->stdout_pipe.reset();
 }
 
-void Child::close_and_reap() noexcept {
-  if (!state_)
-    return;
-  state_->stdin_pipe.reset();
-  state_->stdout_pipe.reset();
-  state_->stderr_pipe.reset();
-  if (!state_->reaped)
-    ::WaitForSingleObject(state_->process.get(), INFINITE);
-  state_->reaped = true;
-}
-
 Child spawn(const Command& command) {
   const std::filesystem::path& program = command.program();
   Pipe in = make_pipe(true, program);
@@ -254,15 +264,7 @@ Child spawn(const Command& command) {
   Pipe err = make_pipe(false, program);
   HANDLE inherited[] = {in.read_end.get(), out.write_end.get(), err.write_end.get()};
 
-  SIZE_T list_size = 0;
-  ::InitializeProcThreadAttributeList(nullptr, 1, 0, &list_size);
-  std::vector<char> list_storage(list_size);
-  auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_storage.data());
-  if (!::InitializeProcThreadAttributeList(list, 1, 0, &list_size) ||
-      !::UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
-                                   sizeof inherited, nullptr, nullptr)) {
-    throw process_error(static_cast<int>(::GetLastError()), "start", program);
-  }
+  AttributeList attributes(inherited, program);
 
   STARTUPINFOEXW startup{};
   startup.StartupInfo.cb = sizeof startup;
@@ -270,7 +272,7 @@ Child spawn(const Command& command) {
   startup.StartupInfo.hStdInput = inherited[0];
   startup.StartupInfo.hStdOutput = inherited[1];
   startup.StartupInfo.hStdError = inherited[2];
-  startup.lpAttributeList = list;
+  startup.lpAttributeList = attributes.get();
 
   auto state = std::make_unique<Child::State>();
   state->program = program;
@@ -282,7 +284,6 @@ Child spawn(const Command& command) {
                        CREATE_UNICODE_ENVIRONMENT | EXTENDED_STARTUPINFO_PRESENT | CREATE_NO_WINDOW,
                        environment.data(), nullptr, &startup.StartupInfo, &info);
   const DWORD error = ::GetLastError();
-  ::DeleteProcThreadAttributeList(list);
   if (!started)
     throw process_error(static_cast<int>(error), "start", program);
   ::CloseHandle(info.hThread);
@@ -290,7 +291,7 @@ Child spawn(const Command& command) {
   state->stdin_pipe = std::move(in.write_end);
   state->stdout_pipe = std::move(out.read_end);
   state->stderr_pipe = std::move(err.read_end);
-  return Child(std::move(state));
+  return Child(state.release());
 }
 
 }  // namespace driver

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "driver/child_platform.h"
+
 #include "driver/path_text.h"
 #include "driver/process_error.h"
 
@@ -32,6 +34,34 @@ std::system_error process_error(int code, std::string_view action,
   message += ' ';
   message += path_text(program);
   return std::system_error(code, std::system_category(), message);
+}
+
+Child::Child(Child&&) noexcept = default;
+
+Child& Child::operator=(Child&& other) noexcept {
+  if (this != &other) {
+    end();
+    state_ = std::move(other.state_);
+  }
+  return *this;
+}
+
+Child::~Child() {
+  end();
+}
+
+void Child::end() noexcept {
+  if (!state_)
+    return;
+  child_platform::kill(*state_);
+  child_platform::reap_quietly(*state_);
+}
+
+void Child::close_and_reap() noexcept {
+  if (!state_)
+    return;
+  child_platform::close_pipes(*state_);
+  child_platform::reap_quietly(*state_);
 }
 
 }  // namespace driver

@@ -86,11 +86,19 @@ class Child {
   void close_and_reap() noexcept;
 
   struct State;
+  // Deletes a State; defined beside it, so that Child's own members need not
+  // see its platform's fields.
+  struct StateDeleter {
+    void operator()(State* state) const noexcept;
+  };
 
  private:
   friend Child spawn(const Command& command);
-  explicit Child(std::unique_ptr<State> state) noexcept;
-  std::unique_ptr<State> state_;
+  // Takes ownership of `state`, a started child.
+  explicit Child(State* state) noexcept : state_(state) {}
+  // Kills and reaps a child its owner never waited for.
+  void end() noexcept;
+  std::unique_ptr<State, StateDeleter> state_;
 };
 
 // Starts the command. Throws std::system_error when it cannot be started.

@@ -80,8 +80,9 @@ void expect_quiet_refusal(const Sandbox& sandbox, const char* hook, const BadInp
   EXPECT_EQ(run.exit_code, 0) << c.name << ", " << hook;
   EXPECT_EQ(run.out, "") << c.name << ", " << hook;
   EXPECT_NE(run.err, "") << c.name << ", " << hook;
-  if (c.says != nullptr)
+  if (c.says != nullptr) {
     EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ", " << hook << ": " << run.err;
+  }
   EXPECT_EQ(sandbox.snapshot(), before) << c.name << ", " << hook;
 }
 
