@@ -24,11 +24,11 @@ namespace {
 
 using kiv_test::Sandbox;
 
-constexpr char kAgent[] = "crash-agent";
-constexpr char kSession[] = "crash-session";
-constexpr int kRows = 10000;
-constexpr char kTimeout[] = "/usr/bin/timeout";
-constexpr char kAnswerEnd[] = "</kiv_messages>\"}}\n";
+constexpr char test_agent[] = "crash-agent";
+constexpr char test_session[] = "crash-session";
+constexpr int row_count = 10000;
+constexpr char timeout_program[] = "/usr/bin/timeout";
+constexpr char answer_end[] = "</kiv_messages>\"}}\n";
 
 struct Tally {
   int trials = 0;
@@ -43,11 +43,11 @@ struct Tally {
 class Trials {
  public:
   explicit Trials(std::string tool)
-      : tool_(std::move(tool)), perch_(home_.register_agent(kAgent, kSession)) {
+      : tool_(std::move(tool)), perch_(home_.register_agent(test_agent, test_session)) {
     run(std::nullopt);  // warms the session cache
   }
 
-  // Median time of a whole drain of kRows rows, started the same way.
+  // Median time of a whole drain of row_count rows, started the same way.
   double whole_run_seconds() {
     std::vector<double> times;
     for (int i = 0; i < 5; ++i) {
@@ -56,7 +56,7 @@ class Trials {
       auto result = run(std::nullopt);
       times.push_back(
           std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-      if (result.exit_code != 0 || !ends_with(result.out, kAnswerEnd))
+      if (result.exit_code != 0 || !ends_with(result.out, answer_end))
         throw std::runtime_error("a whole run failed: " + result.err);
     }
     std::sort(times.begin(), times.end());
@@ -66,16 +66,16 @@ class Trials {
   void trial(double kill_after, Tally& tally) {
     refill();
     auto result = run(kill_after);
-    bool answered = ends_with(result.out, kAnswerEnd);
+    bool answered = ends_with(result.out, answer_end);
     auto delivered = kiv_test::count_rows(perch_, 1);
     auto pending = kiv_test::count_rows(perch_, 0);
 
     ++tally.trials;
     if (delivered != 0 && pending != 0) {
       ++tally.partial;
-    } else if (delivered == kRows && !answered) {
+    } else if (delivered == row_count && !answered) {
       ++tally.lost;
-    } else if (answered && pending == kRows) {
+    } else if (answered && pending == row_count) {
       ++tally.shown_twice;
     } else if (answered) {
       ++tally.completed;
@@ -92,22 +92,22 @@ class Trials {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
   }
 
-  // A spool of kRows pending rows and its sentinel, as a sender leaves them.
+  // A spool of row_count pending rows and its sentinel, as a sender leaves them.
   void refill() {
     std::filesystem::remove(perch_ / "spool.db");
-    kiv_test::fill_spool(perch_, 0, kRows);
+    kiv_test::fill_spool(perch_, 0, row_count);
     kiv_test::write_file(perch_ / ".has-messages", "");
   }
 
   kiv_test::ChildResult run(std::optional<double> kill_after) {
     kiv_test::ChildOptions options;
     options.args = {"hook-check"};
-    options.input = std::string("{\"session_id\":\"") + kSession + "\"}";
+    options.input = std::string("{\"session_id\":\"") + test_session + "\"}";
     if (!kill_after)
       return home_.run_command({tool_}, options);
     char delay[32];
     std::snprintf(delay, sizeof delay, "%.4f", *kill_after);
-    return home_.run_command({kTimeout, "-s", "KILL", delay, tool_}, options);
+    return home_.run_command({timeout_program, "-s", "KILL", delay, tool_}, options);
   }
 
   std::string tool_;
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
 
     std::printf("kiv: %s\n", tool.c_str());
     std::printf("whole drain of %d rows: %.1f ms (median of 5); kills drawn in 0 to %.1f ms\n",
-                kRows, whole * 1000, whole * 1100);
+                row_count, whole * 1000, whole * 1100);
     std::printf("%-44s %6d\n", "trials", tally.trials);
     std::printf("%-44s %6d\n", "killed before a complete answer", tally.killed_before_answer);
     std::printf("%-44s %6d\n", "complete answer, rows still pending (twice)", tally.shown_twice);

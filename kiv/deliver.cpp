@@ -23,24 +23,24 @@ bool check_id(const char* role, const std::string& id, std::ostream& diagnostics
 
 int deliver(const std::string& recipient, const std::string& sender, std::ostream& diagnostics) {
   if (!check_id("recipient", recipient, diagnostics) || !check_id("sender", sender, diagnostics)) {
-    return kExitUsage;
+    return exit_usage;
   }
   try {
     auto kivery = kivery_directory(data_root());
     if (!is_registered(kivery, recipient)) {
       diagnostics << "kiv deliver: no such agent: " << quote(recipient) << " (no perch in "
                   << quote(kivery.string()) << ")\n";
-      return kExitFailed;
+      return exit_failed;
     }
     auto body = os::read_standard_input();
     auto perch = perch_of(kivery, recipient);
     queue_message(perch, sender, body, seconds_since_epoch());
     // Set only after the commit: whoever sees it finds the message.
-    os::create_sentinel(perch, kHasMessages);
-    return kExitOk;
+    os::create_sentinel(perch, has_messages_name);
+    return exit_ok;
   } catch (const std::exception& problem) {
     diagnostics << "kiv deliver: " << problem.what() << "\n";
-    return kExitFailed;
+    return exit_failed;
   }
 }
 

@@ -7,13 +7,13 @@
 
 namespace kiv {
 
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr int exit_ok = 0;
+inline constexpr int exit_failed = 1;
+inline constexpr int exit_usage = 2;
 
-// Returns the process exit status: kExitUsage for an id that is not one safe
-// path component, kExitFailed when the recipient is not registered or the
-// message cannot be stored, kExitOk once it is stored and announced.
+// Returns the process exit status: exit_usage for an id that is not one safe
+// path component, exit_failed when the recipient is not registered or the
+// message cannot be stored, exit_ok once it is stored and announced.
 int deliver(const std::string& recipient, const std::string& sender, std::ostream& diagnostics);
 
 }  // namespace kiv

@@ -19,11 +19,11 @@
 namespace kiv {
 namespace {
 
-constexpr int kHookExit = 0;
-constexpr char kDefaultEvent[] = "UserPromptSubmit";
+constexpr int hook_exit = 0;
+constexpr char default_event[] = "UserPromptSubmit";
 // A host waits for its hooks: a spool another process keeps locked is given up
 // on after this long, its messages left for the next check.
-constexpr std::chrono::milliseconds kLockWait{2000};
+constexpr std::chrono::milliseconds hook_lock_wait{2000};
 
 struct HookTarget {
   std::filesystem::path perch;
@@ -92,7 +92,7 @@ std::optional<HookTarget> find_target(std::ostream& diagnostics) {
     return std::nullopt;
   }
   return HookTarget{perch_of(kivery, *agent_id),
-                    text_member(payload, "hook_event_name").value_or(kDefaultEvent)};
+                    text_member(payload, "hook_event_name").value_or(default_event)};
 }
 
 void note_failure(std::ostream& diagnostics, const char* hook, const std::exception& problem) {
@@ -110,7 +110,7 @@ int run_hook(const char* hook, std::ostream& diagnostics, Body body) {
   } catch (...) {
     diagnostics << "kiv " << hook << ": unexpected failure\n";
   }
-  return kHookExit;
+  return hook_exit;
 }
 
 // Hands the pending messages to the host. The rows are marked delivered
@@ -120,7 +120,7 @@ int run_hook(const char* hook, std::ostream& diagnostics, Body body) {
 bool drain_spool(const HookTarget& target, std::ostream& diagnostics) {
   bool answered = false;
   try {
-    SpoolDrain drain(target.perch, seconds_since_epoch(), kLockWait);
+    SpoolDrain drain(target.perch, seconds_since_epoch(), hook_lock_wait);
     if (!drain.messages().empty()) {
       if (!os::write_standard_output(format_answer(target.event_name, drain.messages()))) {
         diagnostics << "kiv hook-check: cannot write the answer; the messages stay pending\n";
@@ -143,23 +143,23 @@ bool drain_spool(const HookTarget& target, std::ostream& diagnostics) {
 // whenever it cannot be told.
 void clear_has_messages(const HookTarget& target, std::ostream& diagnostics) {
   try {
-    os::remove_sentinel(target.perch, kHasMessages);
+    os::remove_sentinel(target.perch, has_messages_name);
   } catch (const std::exception& problem) {
     note_failure(diagnostics, "hook-check", problem);
   }
   bool pending = true;
   try {
-    pending = has_pending_messages(target.perch, kLockWait);
+    pending = has_pending_messages(target.perch, hook_lock_wait);
   } catch (const std::exception& problem) {
     note_failure(diagnostics, "hook-check", problem);
   }
   if (pending)
-    os::create_sentinel(target.perch, kHasMessages);
+    os::create_sentinel(target.perch, has_messages_name);
 }
 
 void check(const HookTarget& target, std::ostream& diagnostics) {
   try {
-    os::remove_sentinel(target.perch, kIdleReady);
+    os::remove_sentinel(target.perch, idle_ready_name);
   } catch (const std::exception& problem) {
     note_failure(diagnostics, "hook-check", problem);
   }
@@ -177,8 +177,9 @@ int hook_check(std::ostream& diagnostics) {
 }
 
 int hook_idle(std::ostream& diagnostics) {
-  return run_hook("hook-idle", diagnostics,
-                  [](const HookTarget& target) { os::create_sentinel(target.perch, kIdleReady); });
+  return run_hook("hook-idle", diagnostics, [](const HookTarget& target) {
+    os::create_sentinel(target.perch, idle_ready_name);
+  });
 }
 
 }  // namespace kiv

@@ -14,7 +14,7 @@
 namespace kiv {
 namespace {
 
-constexpr size_t kMaxAgentIdBytes = 128;
+constexpr size_t max_agent_id_bytes = 128;
 
 bool is_safe_id_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -71,7 +71,7 @@ std::filesystem::path kivery_directory(const std::filesystem::path& root) {
 }
 
 bool is_safe_agent_id(std::string_view id) {
-  if (id.empty() || id.size() > kMaxAgentIdBytes || id.front() == '.')
+  if (id.empty() || id.size() > max_agent_id_bytes || id.front() == '.')
     return false;
   for (char c : id) {
     if (!is_safe_id_char(c))

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& error) {
     int status = app.exit(error);
-    return status == 0 ? 0 : kiv::kExitUsage;
+    return status == 0 ? 0 : kiv::exit_usage;
   }
 
   for (auto* hook : {check, idle}) {

@@ -5,7 +5,7 @@
 namespace kiv {
 namespace {
 
-constexpr size_t kShownBytes = 256;
+constexpr size_t shown_bytes = 256;
 
 bool is_continuation_byte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -15,8 +15,8 @@ bool is_continuation_byte(char c) {
 
 std::string quote(std::string_view text) {
   size_t shown = text.size();
-  if (shown > kShownBytes) {
-    shown = kShownBytes;
+  if (shown > shown_bytes) {
+    shown = shown_bytes;
     while (shown > 0 && is_continuation_byte(text[shown]))
       --shown;
   }

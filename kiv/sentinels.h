@@ -4,8 +4,8 @@
 namespace kiv {
 
 // The agent has pending messages: set by `deliver`, cleared by `hook-check`.
-inline constexpr char kHasMessages[] = ".has-messages";
+inline constexpr char has_messages_name[] = ".has-messages";
 // The agent is idle and ready: set by `hook-idle`, cleared by `hook-check`.
-inline constexpr char kIdleReady[] = ".idle-ready";
+inline constexpr char idle_ready_name[] = ".idle-ready";
 
 }  // namespace kiv

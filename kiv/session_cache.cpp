@@ -10,14 +10,14 @@
 namespace kiv {
 
 namespace {
-constexpr char kCacheName[] = ".session-cache";
+constexpr char cache_file_name[] = ".session-cache";
 }
 
 SessionCache::SessionCache(std::filesystem::path file, nlohmann::ordered_json entries)
     : file_(std::move(file)), entries_(std::move(entries)) {}
 
 SessionCache SessionCache::load(const std::filesystem::path& kivery, std::ostream& diagnostics) {
-  auto file = kivery / kCacheName;
+  auto file = kivery / cache_file_name;
   auto entries = nlohmann::ordered_json::object();
   std::error_code error;
   if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {

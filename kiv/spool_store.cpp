@@ -7,7 +7,7 @@
 namespace kiv {
 namespace {
 
-constexpr char kCreateTable[] =
+constexpr char create_table_sql[] =
     "CREATE TABLE IF NOT EXISTS messages (\n"
     "            id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
     "            from_id TEXT NOT NULL,\n"
@@ -18,14 +18,14 @@ constexpr char kCreateTable[] =
     "        )";
 
 // Keeps finding the pending rows cheap however many delivered rows pile up.
-constexpr char kCreatePendingIndex[] =
+constexpr char create_pending_index_sql[] =
     "CREATE INDEX IF NOT EXISTS messages_pending ON messages (id) WHERE delivered = 0";
 
 // Senders queue behind one another; a long wait beats a lost message.
-constexpr std::chrono::milliseconds kSenderLockWait{30000};
+constexpr std::chrono::milliseconds sender_lock_wait{30000};
 
-constexpr std::int64_t kDelivered = 1;
-constexpr std::int64_t kExpired = 2;
+constexpr std::int64_t delivered_state = 1;
+constexpr std::int64_t expired_state = 2;
 
 bool has_messages_table(Database& db) {
   auto query = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'messages'");
@@ -61,12 +61,12 @@ bool has_expired(std::int64_t created_at, std::int64_t ttl_seconds, std::int64_t
 
 void queue_message(const std::filesystem::path& perch, const std::string& from_id,
                    const std::string& body, std::int64_t created_at) {
-  Database db(spool_file(perch), Database::Open::create, kSenderLockWait);
+  Database db(spool_file(perch), Database::Open::create, sender_lock_wait);
   // Take the write lock first: a transaction that starts by reading and then
   // wants to write can fail at once instead of waiting for other senders.
   db.execute("BEGIN IMMEDIATE");
-  db.execute(kCreateTable);
-  db.execute(kCreatePendingIndex);
+  db.execute(create_table_sql);
+  db.execute(create_pending_index_sql);
   auto insert = db.prepare(
       "INSERT INTO messages (from_id, body, created_at, ttl_seconds) VALUES (?1, ?2, ?3, 0)");
   insert.bind(1, from_id);
@@ -99,7 +99,7 @@ SpoolDrain::SpoolDrain(const std::filesystem::path& perch, std::int64_t now,
   in_transaction_ = true;
   if (!has_messages_table(*db_))
     return;
-  db_->execute(kCreatePendingIndex);
+  db_->execute(create_pending_index_sql);
 
   std::vector<std::int64_t> live;
   std::vector<std::int64_t> expired;
@@ -115,8 +115,8 @@ SpoolDrain::SpoolDrain(const std::filesystem::path& perch, std::int64_t now,
       messages_.push_back({id, pending.column_text(1), pending.column_text(2)});
     }
   }
-  mark(*db_, expired, kExpired);
-  mark(*db_, live, kDelivered);
+  mark(*db_, expired, expired_state);
+  mark(*db_, live, delivered_state);
 }
 
 SpoolDrain::~SpoolDrain() {

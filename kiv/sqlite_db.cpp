@@ -10,10 +10,10 @@ namespace {
 
 // The files SQLite keeps beside a database: a link there would take its
 // writes elsewhere just as a link in place of the database would.
-constexpr const char* kCompanionSuffixes[] = {"", "-journal", "-wal", "-shm"};
+constexpr const char* companion_suffixes[] = {"", "-journal", "-wal", "-shm"};
 
 void refuse_links(const std::filesystem::path& file) {
-  for (const char* suffix : kCompanionSuffixes) {
+  for (const char* suffix : companion_suffixes) {
     auto entry = file;
     entry += suffix;
     if (os::is_symbolic_link(entry))

@@ -13,9 +13,9 @@
 namespace kiv_test {
 namespace {
 
-constexpr char kSession[] = "test-session-bad";
-constexpr char kAgent[] = "bad-agent";
-const std::string kPayload = "{\"session_id\":\"test-session-bad\"}";
+constexpr char test_session[] = "test-session-bad";
+constexpr char test_agent[] = "bad-agent";
+const std::string test_payload = "{\"session_id\":\"test-session-bad\"}";
 
 std::string random_bytes(size_t size) {
   std::mt19937 generator(42);
@@ -35,38 +35,42 @@ struct BadInput {
 };
 
 const std::vector<BadInput>& bad_inputs() {
-  auto registered = [](const Sandbox& s) { s.register_agent(kAgent, kSession); };
+  auto registered = [](const Sandbox& s) { s.register_agent(test_agent, test_session); };
   static const std::vector<BadInput> cases = {
-      {"malformed payload", registered, "{\"session_id\":", kSession, "not valid JSON"},
-      {"payload not UTF-8", registered, "{\"session_id\":\"test-session-bad\xff\"}", kSession,
+      {"malformed payload", registered, "{\"session_id\":", test_session, "not valid JSON"},
+      {"payload not UTF-8", registered, "{\"session_id\":\"test-session-bad\xff\"}", test_session,
        "not UTF-8"},
-      {"payload not an object", registered, "[\"test-session-bad\"]", kSession, "not an object"},
+      {"payload not an object", registered, "[\"test-session-bad\"]", test_session,
+       "not an object"},
       {"empty input without env", registered, "", std::nullopt},
       {"no session_id without env", registered, "{\"hook_event_name\":\"Stop\"}", std::nullopt},
       {"unknown session", registered, "{\"session_id\":\"nobody-session\"}", "nobody-session"},
-      {"no kivery", [](const Sandbox& s) { fs::remove_all(s.kivery()); }, kPayload, kSession},
-      {"perch is a file", [](const Sandbox& s) { write_file(s.kivery() / kAgent, kSession); },
-       kPayload, kSession},
+      {"no kivery", [](const Sandbox& s) { fs::remove_all(s.kivery()); }, test_payload,
+       test_session},
+      {"perch is a file",
+       [](const Sandbox& s) { write_file(s.kivery() / test_agent, test_session); }, test_payload,
+       test_session},
       {"info.json is a directory",
        [](const Sandbox& s) {
-         auto perch = s.register_agent(kAgent, kSession);
+         auto perch = s.register_agent(test_agent, test_session);
          fs::remove(perch / "info.json");
          fs::create_directory(perch / "info.json");
        },
-       kPayload, kSession},
+       test_payload, test_session},
       {"info.json not JSON",
        [](const Sandbox& s) {
-         write_file(s.register_agent(kAgent, kSession) / "info.json", "{\"session_id\":\"test-");
+         write_file(s.register_agent(test_agent, test_session) / "info.json",
+                    "{\"session_id\":\"test-");
        },
-       kPayload, kSession},
+       test_payload, test_session},
       {"corrupt spool",
        [](const Sandbox& s) {
-         auto perch = s.register_agent(kAgent, kSession);
-         EXPECT_EQ(s.hook_check(kSession).exit_code, 0);  // warms the session cache
+         auto perch = s.register_agent(test_agent, test_session);
+         EXPECT_EQ(s.hook_check(test_session).exit_code, 0);  // warms the session cache
          write_file(perch / "spool.db", random_bytes(8192));
          write_file(perch / ".has-messages", "");
        },
-       kPayload, kSession, nullptr, false},
+       test_payload, test_session, nullptr, false},
   };
   return cases;
 }
@@ -86,7 +90,7 @@ void expect_quiet_refusal(const Sandbox& sandbox, const char* hook, const BadInp
   EXPECT_EQ(sandbox.snapshot(), before) << c.name << ", " << hook;
 }
 
-TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
+TEST(KivBadInput, HooksPrintNothingExplainAndChangeNothing) {
   for (const auto& c : bad_inputs()) {
     for (const char* hook : {"hook-check", "hook-idle"}) {
       if (std::string(hook) == "hook-idle" && !c.idle_too)
@@ -98,36 +102,36 @@ TEST(kiv_bad_input, HooksPrintNothingExplainAndChangeNothing) {
   }
 }
 
-TEST(kiv_bad_input, HooksRefuseAPerchThatIsALink) {
-  const BadInput c{"perch is a link", nullptr, kPayload, kSession};
+TEST(KivBadInput, HooksRefuseAPerchThatIsALink) {
+  const BadInput c{"perch is a link", nullptr, test_payload, test_session};
   for (const char* hook : {"hook-check", "hook-idle"}) {
     Sandbox sandbox;
-    sandbox.register_agent("real-agent", kSession);
+    sandbox.register_agent("real-agent", test_session);
     fs::rename(sandbox.perch("real-agent"), sandbox.home() / "real-agent");
-    if (!test_support::create_symlink(sandbox.home() / "real-agent", sandbox.perch(kAgent)))
+    if (!test_support::create_symlink(sandbox.home() / "real-agent", sandbox.perch(test_agent)))
       GTEST_SKIP() << "this platform's file library makes no symbolic links";
     expect_quiet_refusal(sandbox, hook, c);
   }
 }
 
 // A host may pass words the hook does not know; the hook still does its work.
-TEST(kiv_bad_input, HooksIgnoreUnexpectedArguments) {
+TEST(KivBadInput, HooksIgnoreUnexpectedArguments) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
 
-  auto idle = sandbox.run({"hook-idle", "--unknown", "extra"}, kPayload);
+  auto idle = sandbox.run({"hook-idle", "--unknown", "extra"}, test_payload);
   EXPECT_EQ(idle.exit_code, 0) << idle.err;
   EXPECT_EQ(idle.out, "");
   EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
 
-  auto check = sandbox.run({"hook-check", "extra"}, kPayload);
+  auto check = sandbox.run({"hook-check", "extra"}, test_payload);
   EXPECT_EQ(check.exit_code, 0) << check.err;
   EXPECT_FALSE(entry_exists(perch / ".idle-ready"));
 }
 
 // A spool.db (or its journal) that is a link is refused, never followed: the
 // tool writes nothing outside its data root and shows nothing from elsewhere.
-TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
+TEST(KivBadInput, SpoolLinksAreRefusedAndTheirTargetsKept) {
   struct SpoolLink {
     const char* name;
     const char* entry;  // the link in the perch
@@ -148,7 +152,7 @@ TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
        }},
       {"in the journal's place", "spool.db-journal",
        [](const Sandbox& s) {
-         EXPECT_EQ(s.deliver(kAgent, "friend", "real message").exit_code, 0);
+         EXPECT_EQ(s.deliver(test_agent, "friend", "real message").exit_code, 0);
          write_file(s.home() / "keep", "keep me");
          return s.home() / "keep";
        }},
@@ -156,14 +160,14 @@ TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
   for (const auto& link : links) {
     for (const char* command : {"deliver", "hook-check"}) {
       Sandbox sandbox;
-      auto perch = sandbox.register_agent(kAgent, kSession);
-      EXPECT_EQ(sandbox.hook_check(kSession).exit_code, 0);  // warms the session cache
+      auto perch = sandbox.register_agent(test_agent, test_session);
+      EXPECT_EQ(sandbox.hook_check(test_session).exit_code, 0);  // warms the session cache
       if (!test_support::create_symlink(link.target(sandbox), perch / link.entry))
         GTEST_SKIP() << "this platform's file library makes no symbolic links";
       auto before = sandbox.snapshot();
 
-      auto run = std::string(command) == "deliver" ? sandbox.deliver(kAgent, "friend", "hi")
-                                                   : sandbox.hook_check(kSession);
+      auto run = std::string(command) == "deliver" ? sandbox.deliver(test_agent, "friend", "hi")
+                                                   : sandbox.hook_check(test_session);
 
       EXPECT_EQ(run.exit_code, std::string(command) == "deliver" ? 1 : 0)
           << link.name << ", " << command;
@@ -175,9 +179,9 @@ TEST(kiv_bad_input, SpoolLinksAreRefusedAndTheirTargetsKept) {
   }
 }
 
-TEST(kiv_bad_input, DiagnosticsCutHugeIds) {
+TEST(KivBadInput, DiagnosticsCutHugeIds) {
   Sandbox sandbox;
-  sandbox.register_agent(kAgent, kSession);
+  sandbox.register_agent(test_agent, test_session);
   const std::string huge(10 << 20, 's');
 
   auto check = sandbox.run({"hook-check"}, "{\"session_id\":\"" + huge + "\"}");
@@ -191,11 +195,11 @@ TEST(kiv_bad_input, DiagnosticsCutHugeIds) {
   EXPECT_LT(deliver.err.size(), 2048u);
 }
 
-TEST(kiv_bad_input, ASessionIdThatIsNoTextIsNotedBeforeTheFallback) {
+TEST(KivBadInput, ASessionIdThatIsNoTextIsNotedBeforeTheFallback) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
 
-  auto run = sandbox.run({"hook-idle"}, "{\"session_id\":42}", kSession);
+  auto run = sandbox.run({"hook-idle"}, "{\"session_id\":42}", test_session);
 
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.err.find("session_id is a number"), std::string::npos) << run.err;

@@ -12,9 +12,9 @@
 namespace kiv_test {
 namespace {
 
-constexpr int kRounds = 5;
-constexpr int kSendersPerRound = 10;
-constexpr int kSenders = kRounds * kSendersPerRound;
+constexpr int rounds = 5;
+constexpr int senders_per_round = 10;
+constexpr int sender_count = rounds * senders_per_round;
 
 size_t count_occurrences(const std::string& text, const std::string& needle) {
   size_t count = 0;
@@ -24,7 +24,7 @@ size_t count_occurrences(const std::string& text, const std::string& needle) {
   return count;
 }
 
-TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce) {
+TEST(KivConcurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("busy-agent", "busy-session");
 
@@ -32,7 +32,7 @@ TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce)
   std::string outputs;
   std::atomic<int> failures{0};
 
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     std::atomic<bool> delivering{true};
     std::thread checker([&] {
       while (delivering) {
@@ -44,7 +44,7 @@ TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce)
       }
     });
     std::vector<std::thread> senders;
-    for (int i = round * kSendersPerRound; i < (round + 1) * kSendersPerRound; ++i) {
+    for (int i = round * senders_per_round; i < (round + 1) * senders_per_round; ++i) {
       senders.emplace_back([&, i] {
         auto n = std::to_string(i);
         if (sandbox.deliver("busy-agent", "sender-" + n, "body-" + n).exit_code != 0)
@@ -65,8 +65,8 @@ TEST(kiv_concurrency, ParallelDeliversInterleavedWithChecksShowEveryMessageOnce)
   ASSERT_EQ(failures, 0);
   outputs += sandbox.hook_check("busy-session").out;
   EXPECT_EQ(count_rows(perch, 0), 0);
-  EXPECT_EQ(count_rows(perch, 1), kSenders);
-  for (int i = 0; i < kSenders; ++i) {
+  EXPECT_EQ(count_rows(perch, 1), sender_count);
+  for (int i = 0; i < sender_count; ++i) {
     auto n = std::to_string(i);
     EXPECT_EQ(count_occurrences(outputs, "\\\"sender-" + n + "\\\">body-" + n + "</message>"), 1u)
         << "body-" << n;

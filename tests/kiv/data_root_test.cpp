@@ -9,7 +9,7 @@
 namespace kiv_test {
 namespace {
 
-TEST(kiv_data_root, WorksInAHomeWhosePathIsNotAscii) {
+TEST(KivDataRoot, WorksInAHomeWhosePathIsNotAscii) {
   // Two characters of Latin-1 and two that no single-byte code page holds.
   const std::u8string home_name = u8"h\u00e9me-\u00fc-\u6771\u4eac";
   for (bool ruz_home : {true, false}) {

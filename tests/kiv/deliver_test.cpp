@@ -8,7 +8,7 @@
 namespace kiv_test {
 namespace {
 
-TEST(kiv_deliver, QueuesThePendingMessageAndSetsHasMessages) {
+TEST(KivDeliver, QueuesThePendingMessageAndSetsHasMessages) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
   const std::string large(1 << 20, 'x');
@@ -35,7 +35,7 @@ TEST(kiv_deliver, QueuesThePendingMessageAndSetsHasMessages) {
   }
 }
 
-TEST(kiv_deliver, AddsToASpoolMadeByAnotherWriter) {
+TEST(KivDeliver, AddsToASpoolMadeByAnotherWriter) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "s");
   write_spool(perch, {{"friend", "first", 0, 0, 1}});
@@ -46,7 +46,7 @@ TEST(kiv_deliver, AddsToASpoolMadeByAnotherWriter) {
   EXPECT_EQ(count_rows(perch, 0), 1);
 }
 
-TEST(kiv_deliver, FullChainShowsTheMessageOnceThenIdles) {
+TEST(KivDeliver, FullChainShowsTheMessageOnceThenIdles) {
   Sandbox sandbox;
   auto perch = sandbox.register_agent("chain-agent", "test-session-chain-007");
 
@@ -67,7 +67,7 @@ TEST(kiv_deliver, FullChainShowsTheMessageOnceThenIdles) {
   EXPECT_TRUE(entry_exists(perch / ".idle-ready"));
 }
 
-TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
+TEST(KivDeliver, RefusesIdsThatAreNotOneSafePathComponent) {
   const std::vector<std::string> bad_ids = {
       "",     ".",           "..",  "../x", ".hidden", "a/b", std::string(129, 'a'),
       "a\\b", "caf\xc3\xa9", "a b", "a\nb", "/abs"};
@@ -91,7 +91,7 @@ TEST(kiv_deliver, RefusesIdsThatAreNotOneSafePathComponent) {
   EXPECT_EQ(sandbox.snapshot(), before);
 }
 
-TEST(kiv_deliver, AcceptsTheLongestSafeId) {
+TEST(KivDeliver, AcceptsTheLongestSafeId) {
   Sandbox sandbox;
   const std::string id = "A-z_0." + std::string(122, 'q');
   auto perch = sandbox.register_agent(id, "s");
@@ -109,7 +109,7 @@ void expect_no_such_agent(const Sandbox& sandbox, const std::string& recipient) 
   EXPECT_EQ(sandbox.snapshot(), before) << recipient;
 }
 
-TEST(kiv_deliver, RefusesAnUnregisteredRecipient) {
+TEST(KivDeliver, RefusesAnUnregisteredRecipient) {
   Sandbox sandbox;
   sandbox.register_agent("good-agent", "s");
   write_file(sandbox.kivery() / "file-agent", "");
@@ -118,7 +118,7 @@ TEST(kiv_deliver, RefusesAnUnregisteredRecipient) {
     expect_no_such_agent(sandbox, recipient);
 }
 
-TEST(kiv_deliver, RefusesARecipientWhosePerchIsALink) {
+TEST(KivDeliver, RefusesARecipientWhosePerchIsALink) {
   Sandbox sandbox;
   sandbox.register_agent("good-agent", "s");
   fs::create_directory(sandbox.home() / "elsewhere");
@@ -128,7 +128,7 @@ TEST(kiv_deliver, RefusesARecipientWhosePerchIsALink) {
   expect_no_such_agent(sandbox, "link-agent");
 }
 
-TEST(kiv_deliver, AnswersHelpVersionAndUsageErrors) {
+TEST(KivDeliver, AnswersHelpVersionAndUsageErrors) {
   Sandbox sandbox;
   auto help = sandbox.run({"--help"});
   EXPECT_EQ(help.exit_code, 0);

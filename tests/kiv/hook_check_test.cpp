@@ -16,8 +16,8 @@
 namespace kiv_test {
 namespace {
 
-constexpr char kSession[] = "test-session-check";
-constexpr char kAgent[] = "check-agent";
+constexpr char test_session[] = "test-session-check";
+constexpr char test_agent[] = "check-agent";
 
 // The additionalContext text of a hook-check answer.
 std::string context_of(const std::string& answer) {
@@ -30,13 +30,13 @@ std::int64_t now() {
   return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
-TEST(kiv_hook_check, DrainsPendingRowsIntoOneAnswerAndMarksThemDelivered) {
+TEST(KivHookCheck, DrainsPendingRowsIntoOneAnswerAndMarksThemDelivered) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_spool(perch, {{"friend", "Hello from integration test"}, {"other", "Second"}});
   write_file(perch / ".has-messages", "");
 
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
 
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out,
@@ -47,12 +47,12 @@ TEST(kiv_hook_check, DrainsPendingRowsIntoOneAnswerAndMarksThemDelivered) {
   EXPECT_EQ(count_rows(perch, 1), 2);
   EXPECT_EQ(count_rows(perch, 0), 0);
 
-  auto again = sandbox.hook_check(kSession);
+  auto again = sandbox.hook_check(test_session);
   EXPECT_EQ(again.exit_code, 0);
   EXPECT_EQ(again.out, "");
 }
 
-TEST(kiv_hook_check, EscapesBodiesAndSendersSoTheyCannotLeaveTheElement) {
+TEST(KivHookCheck, EscapesBodiesAndSendersSoTheyCannotLeaveTheElement) {
   struct Escape {
     std::string body;
     std::string shown;
@@ -68,13 +68,13 @@ TEST(kiv_hook_check, EscapesBodiesAndSendersSoTheyCannotLeaveTheElement) {
       {"\\backslash\\", "\\backslash\\"},
   };
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   std::vector<SpoolRow> rows;
   for (const auto& escape : escapes)
     rows.push_back({"se<nd>\"er&", escape.body});
   write_spool(perch, rows);
 
-  auto context = context_of(sandbox.hook_check(kSession).out);
+  auto context = context_of(sandbox.hook_check(test_session).out);
 
   EXPECT_EQ(context.find("</kiv_messages>"), context.size() - 15) << context;
   for (const auto& escape : escapes) {
@@ -85,9 +85,9 @@ TEST(kiv_hook_check, EscapesBodiesAndSendersSoTheyCannotLeaveTheElement) {
   }
 }
 
-TEST(kiv_hook_check, NamesTheHostEventOfThePayload) {
+TEST(KivHookCheck, NamesTheHostEventOfThePayload) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_spool(perch, {{"friend", "hi"}});
 
   auto run =
@@ -98,7 +98,7 @@ TEST(kiv_hook_check, NamesTheHostEventOfThePayload) {
   EXPECT_EQ(json["hookSpecificOutput"]["hookEventName"], "PostToolUse");
 }
 
-TEST(kiv_hook_check, DeliversLiveRowsAndRetiresExpiredOnes) {
+TEST(KivHookCheck, DeliversLiveRowsAndRetiresExpiredOnes) {
   struct Case {
     const char* body;
     std::int64_t created_at;
@@ -117,13 +117,13 @@ TEST(kiv_hook_check, DeliversLiveRowsAndRetiresExpiredOnes) {
       {"created far in the future", INT64_MAX, 10, 1},
   };
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   std::vector<SpoolRow> rows;
   for (const auto& c : cases)
     rows.push_back({"friend", c.body, c.created_at, c.ttl_seconds});
   write_spool(perch, rows);
 
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
 
   auto stored = read_spool(perch);
   ASSERT_EQ(stored.size(), cases.size());
@@ -134,66 +134,66 @@ TEST(kiv_hook_check, DeliversLiveRowsAndRetiresExpiredOnes) {
   }
 }
 
-TEST(kiv_hook_check, OnlyExpiredRowsPrintNothingAndRetireThem) {
+TEST(KivHookCheck, OnlyExpiredRowsPrintNothingAndRetireThem) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_spool(perch, {{"friend", "stale", 0, 60}});
 
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
 
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(count_rows(perch, 0), 0);
   EXPECT_EQ(count_rows(perch, 2), 1);
 }
 
-TEST(kiv_hook_check, WithNothingPendingPrintsNothingAndCreatesNoSpool) {
+TEST(KivHookCheck, WithNothingPendingPrintsNothingAndCreatesNoSpool) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
 
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
 
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(entry_exists(perch / "spool.db"));
 }
 
-TEST(kiv_hook_check, ClearsIdleReadyAndNeverCreatesIt) {
+TEST(KivHookCheck, ClearsIdleReadyAndNeverCreatesIt) {
   for (bool planted : {true, false}) {
     Sandbox sandbox;
-    auto perch = sandbox.register_agent(kAgent, kSession);
+    auto perch = sandbox.register_agent(test_agent, test_session);
     if (planted)
       write_file(perch / ".idle-ready", "");
     write_spool(perch, {{"friend", "hi"}});
 
-    EXPECT_EQ(sandbox.hook_check(kSession).exit_code, 0);
+    EXPECT_EQ(sandbox.hook_check(test_session).exit_code, 0);
 
     EXPECT_FALSE(entry_exists(perch / ".idle-ready")) << "planted: " << planted;
   }
 }
 
-TEST(kiv_hook_check, RemovesSentinelLinksWithoutTouchingTheirTargets) {
+TEST(KivHookCheck, RemovesSentinelLinksWithoutTouchingTheirTargets) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   auto outside = sandbox.home() / "outside";
   write_file(outside, "keep me");
   if (!test_support::create_symlink(outside, perch / ".idle-ready"))
     GTEST_SKIP() << "this platform's file library makes no symbolic links";
   ASSERT_TRUE(test_support::create_symlink(outside, perch / ".has-messages"));
 
-  sandbox.hook_check(kSession);
+  sandbox.hook_check(test_session);
 
   EXPECT_FALSE(entry_exists(perch / ".idle-ready"));
   EXPECT_FALSE(entry_exists(perch / ".has-messages"));
   EXPECT_EQ(read_file(outside), "keep me");
 }
 
-TEST(kiv_hook_check, DrainsEvenWhenAStrayDirectoryBlocksHasMessages) {
+TEST(KivHookCheck, DrainsEvenWhenAStrayDirectoryBlocksHasMessages) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_spool(perch, {{"friend", "still shown"}});
   fs::create_directories(perch / ".has-messages" / "stray");
 
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
 
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_NE(run.out.find("still shown"), std::string::npos) << run.err;
@@ -201,9 +201,9 @@ TEST(kiv_hook_check, DrainsEvenWhenAStrayDirectoryBlocksHasMessages) {
   EXPECT_EQ(count_rows(perch, 1), 1);
 }
 
-TEST(kiv_hook_check, KeepsMessagesPendingWhenTheAnswerCannotBeWritten) {
+TEST(KivHookCheck, KeepsMessagesPendingWhenTheAnswerCannotBeWritten) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_spool(perch, {{"friend", "do not lose me"}});
   write_file(perch / ".has-messages", "");
 
@@ -235,13 +235,13 @@ void give_tree_to(const fs::path& root, const passwd& user) {
 
 // A perch the user may not write to: the drain fails before anything is
 // shown, so the messages stay pending and are not shown again and again.
-TEST(kiv_hook_check, ShowsNothingAndKeepsMessagesPendingWhenTheSpoolCannotBeWritten) {
+TEST(KivHookCheck, ShowsNothingAndKeepsMessagesPendingWhenTheSpoolCannotBeWritten) {
 #ifdef _WIN32
   GTEST_SKIP() << "needs POSIX directory permissions and an unprivileged user";
 #else
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
-  ASSERT_EQ(sandbox.deliver(kAgent, "friend", "shown once or not at all").exit_code, 0);
+  auto perch = sandbox.register_agent(test_agent, test_session);
+  ASSERT_EQ(sandbox.deliver(test_agent, "friend", "shown once or not at all").exit_code, 0);
 
   std::vector<std::string> command = {kiv_path()};
   if (::geteuid() == 0) {

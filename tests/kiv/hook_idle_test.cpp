@@ -8,19 +8,19 @@
 namespace kiv_test {
 namespace {
 
-constexpr char kSession[] = "test-session-idle";
-constexpr char kAgent[] = "idle-agent";
+constexpr char test_session[] = "test-session-idle";
+constexpr char test_agent[] = "idle-agent";
 
-TEST(kiv_hook_idle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
+TEST(KivHookIdle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   write_file(perch / "inbox" / "1700000000000000000-99999.msg",
              "__REPLY_TO__:late-sender\nLate message for idle drain");
   write_spool(perch, {{"friend", "still pending"}});
   write_file(perch / ".has-messages", "");
   auto before = sandbox.snapshot();
 
-  auto run = sandbox.hook_idle(kSession);
+  auto run = sandbox.hook_idle(test_session);
 
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out.size(), 0u) << run.out;
@@ -33,25 +33,25 @@ TEST(kiv_hook_idle, SetsIdleReadyPrintsNothingAndLeavesMessagesAlone) {
   EXPECT_EQ(sandbox.snapshot(), before);
 }
 
-TEST(kiv_hook_idle, KeepsAnExistingSentinel) {
+TEST(KivHookIdle, KeepsAnExistingSentinel) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   fs::create_directory(perch / ".idle-ready");
 
-  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+  EXPECT_EQ(sandbox.hook_idle(test_session).exit_code, 0);
   EXPECT_TRUE(fs::is_directory(perch / ".idle-ready"));
-  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+  EXPECT_EQ(sandbox.hook_idle(test_session).exit_code, 0);
 }
 
-TEST(kiv_hook_idle, ReplacesASentinelLinkInsteadOfFollowingIt) {
+TEST(KivHookIdle, ReplacesASentinelLinkInsteadOfFollowingIt) {
   Sandbox sandbox;
-  auto perch = sandbox.register_agent(kAgent, kSession);
+  auto perch = sandbox.register_agent(test_agent, test_session);
   auto outside = sandbox.home() / "outside";
   // Dangling: following it would create `outside`.
   if (!test_support::create_symlink(outside, perch / ".idle-ready"))
     GTEST_SKIP() << "this platform's file library makes no symbolic links";
 
-  EXPECT_EQ(sandbox.hook_idle(kSession).exit_code, 0);
+  EXPECT_EQ(sandbox.hook_idle(test_session).exit_code, 0);
 
   EXPECT_FALSE(fs::is_symlink(perch / ".idle-ready"));
   EXPECT_TRUE(fs::is_regular_file(perch / ".idle-ready"));

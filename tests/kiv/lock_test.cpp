@@ -16,30 +16,30 @@
 namespace kiv_test {
 namespace {
 
-constexpr char kSession[] = "test-session-lock";
-constexpr char kAgent[] = "lock-agent";
-const std::string kPayload = "{\"session_id\":\"test-session-lock\"}";
+constexpr char test_session[] = "test-session-lock";
+constexpr char test_agent[] = "lock-agent";
+const std::string test_payload = "{\"session_id\":\"test-session-lock\"}";
 
 // A hang, not slowness, is the fault here: the bound is far above the hook's
 // own wait of about 2 s.
-constexpr auto kHookBound = std::chrono::seconds(10);
+constexpr auto hook_bound = std::chrono::seconds(10);
 
 fs::path agent_with_one_message(const Sandbox& sandbox) {
-  auto perch = sandbox.register_agent(kAgent, kSession);
-  EXPECT_EQ(sandbox.deliver(kAgent, "friend", "wait for me").exit_code, 0);
+  auto perch = sandbox.register_agent(test_agent, test_session);
+  EXPECT_EQ(sandbox.deliver(test_agent, "friend", "wait for me").exit_code, 0);
   return perch;
 }
 
-TEST(kiv_lock, HookCheckGivesUpOnAHeldLockQuicklyAndLosesNothing) {
+TEST(KivLock, HookCheckGivesUpOnAHeldLockQuicklyAndLosesNothing) {
   Sandbox sandbox;
   auto perch = agent_with_one_message(sandbox);
   SpoolLock lock(perch);
 
   auto started = std::chrono::steady_clock::now();
-  auto run = sandbox.hook_check(kSession);
+  auto run = sandbox.hook_check(test_session);
   auto took = std::chrono::steady_clock::now() - started;
 
-  EXPECT_LT(took, kHookBound);
+  EXPECT_LT(took, hook_bound);
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("locked"), std::string::npos) << run.err;
@@ -48,11 +48,11 @@ TEST(kiv_lock, HookCheckGivesUpOnAHeldLockQuicklyAndLosesNothing) {
 
   lock.release();
   EXPECT_EQ(count_rows(perch, 0), 1);
-  EXPECT_NE(sandbox.hook_check(kSession).out.find("wait for me"), std::string::npos);
+  EXPECT_NE(sandbox.hook_check(test_session).out.find("wait for me"), std::string::npos);
   EXPECT_FALSE(entry_exists(perch / ".has-messages"));
 }
 
-TEST(kiv_lock, DeliverWaitsLongerThanAHookForTheLock) {
+TEST(KivLock, DeliverWaitsLongerThanAHookForTheLock) {
   Sandbox sandbox;
   auto perch = agent_with_one_message(sandbox);
   SpoolLock lock(perch);
@@ -61,7 +61,7 @@ TEST(kiv_lock, DeliverWaitsLongerThanAHookForTheLock) {
     lock.release();
   });
 
-  auto run = sandbox.deliver(kAgent, "friend", "after the lock");
+  auto run = sandbox.deliver(test_agent, "friend", "after the lock");
   releaser.join();
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
@@ -70,7 +70,7 @@ TEST(kiv_lock, DeliverWaitsLongerThanAHookForTheLock) {
 
 // Killed while it waits for the lock, before anything was drained: the
 // sentinel is left as it was found.
-TEST(kiv_lock, AHookCheckKilledBeforeItsCommitLeavesHasMessagesSet) {
+TEST(KivLock, AHookCheckKilledBeforeItsCommitLeavesHasMessagesSet) {
 #ifdef _WIN32
   GTEST_SKIP() << "kills the hook with a POSIX signal through timeout(1)";
 #else
@@ -83,7 +83,7 @@ TEST(kiv_lock, AHookCheckKilledBeforeItsCommitLeavesHasMessagesSet) {
 
   ChildOptions options;
   options.args = {"hook-check"};
-  options.input = kPayload;
+  options.input = test_payload;
   auto run = sandbox.run_command({"/usr/bin/timeout", "-s", "KILL", "1", kiv_path()}, options);
   lock.release();
 

@@ -20,7 +20,7 @@ void register_agents(const Sandbox& sandbox, int count) {
   }
 }
 
-TEST(kiv_session_lookup, FirstLookupWritesTheCacheAndKeepsOtherEntries) {
+TEST(KivSessionLookup, FirstLookupWritesTheCacheAndKeepsOtherEntries) {
   Sandbox sandbox;
   register_agents(sandbox, 20);
   write_file(sandbox.kivery() / ".session-cache", "{\"older-session\":\"agent-3\"}");
@@ -31,7 +31,7 @@ TEST(kiv_session_lookup, FirstLookupWritesTheCacheAndKeepsOtherEntries) {
   EXPECT_EQ(text, "{\"older-session\":\"agent-3\",\"session-17\":\"agent-17\"}");
 }
 
-TEST(kiv_session_lookup, TakesTheSessionFromThePayloadOrElseTheEnvironment) {
+TEST(KivSessionLookup, TakesTheSessionFromThePayloadOrElseTheEnvironment) {
   struct Case {
     const char* name;
     const char* input;
@@ -60,7 +60,7 @@ TEST(kiv_session_lookup, TakesTheSessionFromThePayloadOrElseTheEnvironment) {
   }
 }
 
-TEST(kiv_session_lookup, UntrustworthyCacheEntriesFallBackToTheRecords) {
+TEST(KivSessionLookup, UntrustworthyCacheEntriesFallBackToTheRecords) {
   struct Case {
     const char* name;
     std::string cache;
@@ -89,7 +89,7 @@ TEST(kiv_session_lookup, UntrustworthyCacheEntriesFallBackToTheRecords) {
   }
 }
 
-TEST(kiv_session_lookup, ForgetsAStaleEntryWhenNoAgentHasTheSession) {
+TEST(KivSessionLookup, ForgetsAStaleEntryWhenNoAgentHasTheSession) {
   Sandbox sandbox;
   register_agents(sandbox, 2);
   write_file(sandbox.kivery() / ".session-cache",
@@ -103,7 +103,7 @@ TEST(kiv_session_lookup, ForgetsAStaleEntryWhenNoAgentHasTheSession) {
   EXPECT_EQ(cache_of(sandbox), nlohmann::json::parse("{\"session-0\":\"agent-0\"}"));
 }
 
-TEST(kiv_session_lookup, TwoAgentsClaimingOneSessionResolveToTheFirstId) {
+TEST(KivSessionLookup, TwoAgentsClaimingOneSessionResolveToTheFirstId) {
   Sandbox sandbox;
   sandbox.register_agent("b-agent", "shared-session");
   sandbox.register_agent("a-agent", "shared-session");

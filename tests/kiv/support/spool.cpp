@@ -12,7 +12,7 @@ namespace kiv_test {
 namespace {
 
 // The table as the sender (the Suite) creates it: a header constant, no link to the Suite.
-const std::string kCreateTable(fixture::messages_table_text);
+const std::string create_table_sql(fixture::messages_table_text);
 
 using Db = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
 using Stmt = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
@@ -47,7 +47,7 @@ void insert(sqlite3* db, sqlite3_stmt* statement, const SpoolRow& row) {
   check(db, sqlite3_step(statement), SQLITE_DONE);
 }
 
-constexpr char kInsert[] =
+constexpr char insert_sql[] =
     "INSERT INTO messages (from_id, body, created_at, ttl_seconds, delivered) "
     "VALUES (?1, ?2, ?3, ?4, ?5)";
 
@@ -55,17 +55,17 @@ constexpr char kInsert[] =
 
 void write_spool(const std::filesystem::path& perch, const std::vector<SpoolRow>& rows) {
   auto db = open(perch);
-  check(db.get(), sqlite3_exec(db.get(), kCreateTable.c_str(), nullptr, nullptr, nullptr));
-  auto statement = prepare(db.get(), kInsert);
+  check(db.get(), sqlite3_exec(db.get(), create_table_sql.c_str(), nullptr, nullptr, nullptr));
+  auto statement = prepare(db.get(), insert_sql);
   for (const auto& row : rows)
     insert(db.get(), statement.get(), row);
 }
 
 void fill_spool(const std::filesystem::path& perch, int delivered, int pending) {
   auto db = open(perch);
-  check(db.get(), sqlite3_exec(db.get(), kCreateTable.c_str(), nullptr, nullptr, nullptr));
+  check(db.get(), sqlite3_exec(db.get(), create_table_sql.c_str(), nullptr, nullptr, nullptr));
   check(db.get(), sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr));
-  auto statement = prepare(db.get(), kInsert);
+  auto statement = prepare(db.get(), insert_sql);
   for (int i = 0; i < delivered + pending; ++i) {
     insert(db.get(), statement.get(),
            {"sender", "message " + std::to_string(i), 0, 0, i < delivered ? 1 : 0});
