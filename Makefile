@@ -55,8 +55,11 @@ run-windows: build-windows
 	$(WINE_RUN) $(WINDOWS_BUILD_DIR)/bin/hook_chain.exe $(ARGS); \
 	  status=$$?; wineserver -k 2>/dev/null; exit $$status
 
+# Under Wine a process start fails now and then ("Internal error" from
+# CreateProcess, seen twice in some thousands of starts): a test that fails is
+# run once more, and its first failure still shows.
 test-windows: build-windows
-	ctest --test-dir $(WINDOWS_BUILD_DIR) --output-on-failure -j $(JOBS); \
+	ctest --test-dir $(WINDOWS_BUILD_DIR) --output-on-failure -j $(JOBS) --repeat until-pass:2; \
 	  status=$$?; wineserver -k 2>/dev/null; exit $$status
 
 clean:
