@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "driver/child_platform.h"
-
 #include "driver/path_text.h"
 #include "driver/process_error.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/environment.h"
 #include "tests/support/test_tool.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     report += "arg=" + arg + "\n";
   for (const char* name :
        {"HOME", "USERPROFILE", "RUZ_HOME", "KIV_SESSION_ID", "HOOK_CHAIN_TEST_INHERITED"}) {
-    report += std::string(name) + "=" + test_tool::variable(name).value_or("<unset>") + "\n";
+    report += std::string(name) + "=" + test_support::variable(name).value_or("<unset>") + "\n";
   }
   report += "stdin=" + input;
 

@@ -13,11 +13,6 @@ std::vector<std::string> arguments(int argc, char** argv) {
   return {argv + 1, argv + argc};
 }
 
-std::optional<std::string> variable(const std::string& name) {
-  const char* value = std::getenv(name.c_str());
-  return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
 void die_abnormally() {
   std::fflush(nullptr);
   ::raise(SIGKILL);

@@ -14,7 +14,6 @@
 namespace test_tool {
 
 using runner::utf16::narrow;
-using runner::utf16::widen;
 
 void use_binary_standard_streams() {
   _setmode(_fileno(stdin), _O_BINARY);
@@ -30,11 +29,6 @@ std::vector<std::string> arguments(int, char**) {
     args.push_back(narrow(wide[i]));
   ::LocalFree(wide);
   return args;
-}
-
-std::optional<std::string> variable(const std::string& name) {
-  const wchar_t* value = ::_wgetenv(widen(name).c_str());
-  return value ? std::optional<std::string>(narrow(value)) : std::nullopt;
 }
 
 void die_abnormally() {

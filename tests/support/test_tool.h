@@ -1,7 +1,7 @@
 // What the small stand-in tools of the tests share: standard streams that pass
-// bytes unchanged, arguments and variables as UTF-8, and an end without an exit
-// code of the tool's choosing. test_tool-posix.cpp and test_tool-win32.cpp
-// implement it.
+// bytes unchanged, arguments as UTF-8 (variables: tests/support/environment.h),
+// and an end without an exit code of the tool's choosing. test_tool-posix.cpp and
+// test_tool-win32.cpp implement it.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +25,6 @@ void use_binary_standard_streams();
 // The arguments after the program's name, as UTF-8. (Windows hands `argv` over
 // in the ANSI code page; the UTF-16 command line has them whole.)
 std::vector<std::string> arguments(int argc, char** argv);
-
-// An environment variable as UTF-8, or nothing when it is not set.
-std::optional<std::string> variable(const std::string& name);
 
 // Ends the process at once, as a crash would.
 [[noreturn]] void die_abnormally();
